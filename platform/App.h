@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// The program object of the toolkit: its folder, the single-copy test
+// and the immediate end.
+class App
+{
+public:
+    // The folder that holds the running executable, symlinks resolved,
+    // without a trailing separator.
+    static QString Path();
+    // Tests and tools may point the program at another folder.
+    static void overridePath(const QString &folder);
+
+    // True while another copy of the program runs. The first call takes a
+    // lock that this process holds until it ends; a crashed or killed holder
+    // does not leave it behind. `lockName` lets tests use their own lock.
+    static bool PrevInstance(const QString &lockName = QStringLiteral("ambrelia"));
+
+    // Ends the program at once, with no further window event.
+    [[noreturn]] static void End(int exitCode = 0);
+
+    // Product record: Calvisto / Ambrelia / 1.00, Italian.
+    static void setUpVersionRecord();
+    // Italian texts for Qt's own buttons, the program's font substitutions.
+    static void setUpLocale();
+};
+
+} // namespace platform

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "Control.h"
+
+#include <QList>
+#include <QMainWindow>
+
+namespace platform {
+
+class DragController;
+
+// A window of the toolkit, over QMainWindow: a menu bar and, below it, the
+// client area that holds the controls.
+//
+// Events, as overridable handlers:
+// - Form_Load once, on the first Show, before the first Form_Resize and
+//   Form_Activate;
+// - Form_Resize after every change of the window's size (synchronously when
+//   the program sets Width or Height, and when the user or the window manager
+//   resizes it), the first time when it is first shown;
+// - Form_Activate when the window becomes the program's active window among
+//   the program's own windows: at its first showing (also without a window
+//   manager), not on return from a message box nor from another application.
+//
+// Left, Top, Width and Height are the outer rectangle, frame included;
+// ScaleWidth and ScaleHeight the client area below the menu bar; all twips.
+class Form : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Form(QWidget *parent = nullptr);
+    ~Form() override;
+
+    void Show();      // modeless; loads the window on first use
+    void Unload();    // hides it for good; the program ends when no window is loaded
+    bool isLoaded() const { return m_loaded; }
+
+    double Left() const;
+    double Top() const;
+    double Width() const;
+    double Height() const;
+    void setLeft(double twips);
+    void setTop(double twips);
+    void setWidth(double twips);
+    void setHeight(double twips);
+    double ScaleWidth() const;
+    double ScaleHeight() const;
+
+    enum { vbNormal = 0, vbMinimized = 1, vbMaximized = 2 };
+    int WindowState() const;
+    void setWindowState(int state);
+
+    quint32 BackColor() const { return m_backColor; }   // red in the low byte
+    void setBackColor(quint32 bgr);
+    QString Caption() const { return windowTitle(); }
+    void setCaption(const QString &caption) { setWindowTitle(caption); }
+
+    // Every control of the window, elements of control arrays and menu
+    // entries included, in the order they were made.
+    const QList<Control *> &Controls() const { return m_controls; }
+    Control *control(const QString &name, int index = -1) const;
+
+    // Property access by name on the window itself ("Left", "ScaleWidth", ...).
+    QVariant propertyByName(const QString &property) const;
+    void setPropertyByName(const QString &property, const QVariant &value);
+
+    // The design client area: the window is first sized so that its client
+    // area has this size (twips).
+    void setClientSize(double widthTwips, double heightTwips);
+    QWidget *clientArea() const { return m_client; }
+
+    // Counts paints of the client area, for the scaler's tests and benchmarks.
+    int paintCount() const { return m_paintCount; }
+
+protected:
+    virtual void Form_Load() {}
+    virtual void Form_Resize() {}
+    virtual void Form_Activate() {}
+
+    bool event(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    friend class Control;
+    friend class PaintLock;
+    void registerControl(Control *control);
+    void unregisterControl(Control *control);
+    void noteSizeChange();
+
+    QWidget *m_client;
+    DragController *m_drag;
+    QList<Control *> m_controls;
+    quint32 m_backColor = 0x8000000F;
+    bool m_loaded = false;
+    bool m_activatedOnce = false;
+    double m_lastScaleWidth = -1, m_lastScaleHeight = -1;
+    int m_paintCount = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QMap>
+#include <QRectF>
+#include <QString>
+#include <memory>
+
+class QPainter;
+
+namespace swf {
+
+class Movie;
+
+// What the header of a movie says, and how many tags of each code it holds.
+struct MovieInfo
+{
+    int version = 0;
+    char compression = 'F';          // 'F' none, 'C' zlib, 'Z' LZMA
+    QRectF stage;                    // twips
+    double frameRate = 12.0;         // frames per second
+    int frameCount = 0;
+    QColor background = Qt::white;
+    QMap<int, int> tagCounts;        // tag code -> count, main timeline and sprites
+};
+
+// A movie being played: the decoded movie plus its display list and the
+// position of every timeline. Decoding happens once in load(); advancing
+// and drawing never read the file again.
+class Player
+{
+public:
+    // Null with `error` set when the file cannot be read or decoded.
+    static std::unique_ptr<Player> load(const QString &path, QString *error = nullptr);
+    static std::unique_ptr<Player> fromBytes(const QByteArray &bytes, QString *error = nullptr);
+    ~Player();
+
+    const MovieInfo &info() const;
+
+    // Runs the next frame of the main timeline (looping at its end, unless an
+    // action stopped it) and of every sprite on the stage.
+    void advance();
+    int currentFrame() const;        // 1-based, 1 after load()
+
+    // Draws the stage scaled "ShowAll" into `target`: the whole stage, its
+    // proportions kept, centred, the margin in the background colour.
+    void render(QPainter &painter, const QRectF &target) const;
+    // The stage at `size` pixels ShowAll; an empty size means the stage's own size.
+    QImage renderImage(QSize size = {}) const;
+
+private:
+    explicit Player(std::shared_ptr<const Movie> movie);
+    struct State;
+    std::shared_ptr<const Movie> m_movie;
+    std::unique_ptr<State> m_state;
+};
+
+} // namespace swf
