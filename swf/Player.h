@@ -24,6 +24,7 @@ struct MovieInfo
     int frameCount = 0;
     QColor background = Qt::white;
     QMap<int, int> tagCounts;        // tag code -> count, main timeline and sprites
+    QMap<int, int> skippedTags;      // tags the engine does not draw or run, skipped by length
 };
 
 // A movie being played: the decoded movie plus its display list and the
