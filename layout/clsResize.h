@@ -38,6 +38,10 @@ private:
     };
 
     void CaptureLayout();
+    // One control's turn of a rescale; absorbs the toolkit's failures.
+    static void RescaleControl(const ControlLayout &layout, double RatioX, double RatioY);
+    // The bound window; raises the toolkit's "object not set" when unbound.
+    platform::Form *boundForm() const;
 
     QPointer<platform::Form> m_SourceForm;
     std::int32_t DesignScaleWidth = 0;
