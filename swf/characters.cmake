@@ -1,5 +1,14 @@
 # The drawable characters (shapes, morphs, bitmaps, fonts, text), added to
 # ambrelia_swf by the folder's CMakeLists.txt.
 set(SWF_CHARACTER_SOURCES
+    BitmapCharacter.cpp BitmapCharacter.h
     CharacterDecoder.cpp
+    FillStyle.cpp FillStyle.h
+    Gradient.cpp Gradient.h
+    Interpolation.h
+    LineStyle.cpp LineStyle.h
+    ShapeCharacter.cpp ShapeCharacter.h
+    ShapeDecoder.cpp ShapeDecoder.h
+    ShapeDrawing.cpp ShapeDrawing.h
+    ShapeEdge.h
 )

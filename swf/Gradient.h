@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Records.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QVector>
+
+namespace swf {
+
+// The gradient of a fill. Its geometry is the gradient square, -16384 to
+// 16384 twips on both axes, placed in the shape by `matrix`: a linear
+// gradient runs along x across the square, a radial one fills the circle
+// inscribed in it, a focal one moves its centre along x by `focal` (-1..1).
+struct Gradient
+{
+    enum class Kind { Linear, Radial, Focal };
+    enum class Spread { Pad, Reflect, Repeat };
+    struct Stop
+    {
+        double ratio = 0;            // 0..1 (the file's 0..255)
+        QColor color;
+    };
+
+    Kind kind = Kind::Linear;
+    Spread spread = Spread::Pad;
+    bool linearRgb = false;          // interpolate in linear light, not in sRGB
+    double focal = 0;
+    Matrix matrix;
+    QVector<Stop> stops;
+
+    // A brush for a painter whose transform maps the shape's twips.
+    QBrush brush(const ColorTransform &cxform) const;
+
+    // Morph shapes pair their start and end stops one by one.
+    static Gradient interpolated(const Gradient &from, const Gradient &to, double t);
+};
+
+} // namespace swf

@@ -1,0 +1,21 @@
+#include "ShapeCharacter.h"
+
+namespace swf {
+
+ShapeCharacter::ShapeCharacter(int id, const QRectF &bounds, ShapeDrawing drawing)
+    : Character(id), m_bounds(bounds), m_drawing(std::move(drawing))
+{
+}
+
+QRectF ShapeCharacter::bounds(double) const { return m_bounds; }
+
+void ShapeCharacter::draw(const RenderContext &context) const { m_drawing.draw(context); }
+
+QPainterPath ShapeCharacter::clipPath(double) const
+{
+    // Uniting several fills is costly; only shapes used as masks pay for it, once.
+    std::call_once(m_areaOnce, [this] { m_area = m_drawing.area(); });
+    return m_area;
+}
+
+} // namespace swf

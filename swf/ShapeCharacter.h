@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Character.h"
+#include "ShapeDrawing.h"
+
+#include <mutex>
+
+namespace swf {
+
+// A shape (DefineShape 1 to 4): its paths are built once when decoded.
+class ShapeCharacter : public Character
+{
+public:
+    ShapeCharacter(int id, const QRectF &bounds, ShapeDrawing drawing);
+
+    Type type() const override { return Type::Shape; }
+    QRectF bounds(double ratio = 0.0) const override;
+    void draw(const RenderContext &context) const override;
+    QPainterPath clipPath(double ratio = 0.0) const override;
+
+private:
+    QRectF m_bounds;
+    ShapeDrawing m_drawing;
+    mutable std::once_flag m_areaOnce;
+    mutable QPainterPath m_area;
+};
+
+} // namespace swf

@@ -1,0 +1,158 @@
+#include "ShapeDrawing.h"
+
+#include <QHash>
+#include <QPainter>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+// Points are compared exactly: edges of one contour meet on the same twip
+// (and morph points are computed the same way on both sides of a joint).
+using PointKey = QPair<double, double>;
+PointKey keyOf(const QPointF &p) { return {p.x() + 0.0, p.y() + 0.0}; }   // folds -0 into 0
+
+void appendEdge(QPainterPath &path, const ShapeEdge &e)
+{
+    if (e.curve)
+        path.quadTo(e.control, e.to);
+    else
+        path.lineTo(e.to);
+}
+
+// Joins the edges of one fill end to start into closed contours, as the
+// file may list them in any order and direction.
+QPainterPath closedContours(const QVector<ShapeEdge> &edges, Qt::FillRule rule)
+{
+    QPainterPath path;
+    path.setFillRule(rule);
+    QHash<PointKey, QVector<int>> byStart;
+    byStart.reserve(edges.size());
+    for (int i = edges.size() - 1; i >= 0; --i)
+        byStart[keyOf(edges[i].from)].append(i);    // reversed: taken from the back, in file order
+    QVector<bool> used(edges.size(), false);
+
+    auto takeStartingAt = [&](const QPointF &p) -> int {
+        auto it = byStart.find(keyOf(p));
+        if (it == byStart.end())
+            return -1;
+        while (!it->isEmpty()) {
+            const int i = it->takeLast();
+            if (!used[i])
+                return i;
+        }
+        return -1;
+    };
+
+    for (int first = 0; first < edges.size(); ++first) {
+        if (used[first])
+            continue;
+        const QPointF start = edges[first].from;
+        path.moveTo(start);
+        int current = first;
+        while (current >= 0) {
+            used[current] = true;
+            appendEdge(path, edges[current]);
+            if (keyOf(edges[current].to) == keyOf(start))
+                break;
+            current = takeStartingAt(edges[current].to);
+        }
+        path.closeSubpath();
+    }
+    return path;
+}
+
+ShapeEdge reversed(const ShapeEdge &e)
+{
+    ShapeEdge r = e;
+    r.from = e.to;
+    r.to = e.from;
+    return r;
+}
+
+} // namespace
+
+ShapeDrawing::ShapeDrawing(const QVector<StyleGroup> &groups, const QVector<ShapeEdge> &edges,
+                           Qt::FillRule fillRule)
+{
+    for (int g = 0; g < groups.size(); ++g) {
+        const StyleGroup &group = groups[g];
+        QVector<QVector<ShapeEdge>> fillEdges(group.fills.size());
+        QVector<QPainterPath> lines(group.lines.size());
+        QVector<QPointF> lineEnds(group.lines.size());
+        for (const ShapeEdge &e : edges) {
+            if (e.group != g)
+                continue;
+            // An edge with the same fill on both sides lies inside the fill.
+            if (e.fill0 != e.fill1) {
+                if (e.fill0 > 0 && e.fill0 <= fillEdges.size())
+                    fillEdges[e.fill0 - 1].append(reversed(e));
+                if (e.fill1 > 0 && e.fill1 <= fillEdges.size())
+                    fillEdges[e.fill1 - 1].append(e);
+            }
+            if (e.line > 0 && e.line <= lines.size()) {
+                QPainterPath &path = lines[e.line - 1];
+                if (path.isEmpty() || lineEnds[e.line - 1] != e.from)
+                    path.moveTo(e.from);
+                appendEdge(path, e);
+                lineEnds[e.line - 1] = e.to;
+            }
+        }
+        for (int i = 0; i < fillEdges.size(); ++i) {
+            if (fillEdges[i].isEmpty())
+                continue;
+            Layer layer;
+            layer.path = closedContours(fillEdges[i], fillRule);
+            layer.fill = group.fills[i];
+            m_layers.append(layer);
+        }
+        for (int i = 0; i < lines.size(); ++i) {
+            if (lines[i].isEmpty())
+                continue;
+            Layer layer;
+            layer.path = lines[i];
+            layer.isStroke = true;
+            layer.line = group.lines[i];
+            m_layers.append(layer);
+        }
+    }
+}
+
+void ShapeDrawing::draw(const RenderContext &context) const
+{
+    if (!context.painter || m_layers.isEmpty())
+        return;
+    QPainter &painter = *context.painter;
+    const QTransform old = painter.transform();
+    const QTransform toDevice = context.matrix * old;
+    const double deviceScale = std::sqrt(std::abs(toDevice.determinant()));
+    const bool oldAntialias = painter.testRenderHint(QPainter::Antialiasing);
+    painter.setTransform(toDevice);
+    painter.setRenderHint(QPainter::Antialiasing, context.antialias);
+    for (const Layer &layer : m_layers) {
+        if (layer.isStroke)
+            layer.line.stroke(painter, layer.path, context.cxform, deviceScale);
+        else
+            layer.fill.fill(painter, layer.path, context.cxform);
+    }
+    painter.setRenderHint(QPainter::Antialiasing, oldAntialias);
+    painter.setTransform(old);
+}
+
+QPainterPath ShapeDrawing::area() const
+{
+    QPainterPath result;
+    bool first = true;
+    for (const Layer &layer : m_layers) {
+        if (layer.isStroke)
+            continue;
+        // One fill keeps its own rule; several are united so that their
+        // overlaps do not cancel out.
+        result = first ? layer.path : result.united(layer.path);
+        first = false;
+    }
+    return result;
+}
+
+} // namespace swf

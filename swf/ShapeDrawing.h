@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Character.h"
+#include "FillStyle.h"
+#include "LineStyle.h"
+#include "ShapeEdge.h"
+
+#include <QPainterPath>
+#include <QVector>
+
+namespace swf {
+
+// The style arrays of a shape: the first group, then one for each time the
+// shape records replace them. Each group is drawn above the one before.
+struct StyleGroup
+{
+    QVector<FillStyle> fills;
+    QVector<LineStyle> lines;
+};
+
+// A shape ready to draw: its fills as closed paths and its strokes, in
+// drawing order, all in the shape's twips.
+class ShapeDrawing
+{
+public:
+    ShapeDrawing() = default;
+    // Builds the paths from edges given in any order. Edges naming a style
+    // the group lacks are left out.
+    ShapeDrawing(const QVector<StyleGroup> &groups, const QVector<ShapeEdge> &edges,
+                 Qt::FillRule fillRule);
+
+    bool isEmpty() const { return m_layers.isEmpty(); }
+    void draw(const RenderContext &context) const;
+    // The area of all the fills, as a mask uses it.
+    QPainterPath area() const;
+
+private:
+    struct Layer
+    {
+        QPainterPath path;
+        bool isStroke = false;
+        FillStyle fill;
+        LineStyle line;
+    };
+    QVector<Layer> m_layers;
+};
+
+} // namespace swf
