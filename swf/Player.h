@@ -1,9 +1,10 @@
 #pragma once
 
+#include "MovieInfo.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
-#include <QMap>
 #include <QRectF>
 #include <QString>
 #include <memory>
@@ -13,19 +14,6 @@ class QPainter;
 namespace swf {
 
 class Movie;
-
-// What the header of a movie says, and how many tags of each code it holds.
-struct MovieInfo
-{
-    int version = 0;
-    char compression = 'F';          // 'F' none, 'C' zlib, 'Z' LZMA
-    QRectF stage;                    // twips
-    double frameRate = 12.0;         // frames per second
-    int frameCount = 0;
-    QColor background = Qt::white;
-    QMap<int, int> tagCounts;        // tag code -> count, main timeline and sprites
-    QMap<int, int> skippedTags;      // tags the engine does not draw or run, skipped by length
-};
 
 // A movie being played: the decoded movie plus its display list and the
 // position of every timeline. Decoding happens once in load(); advancing
@@ -50,6 +38,10 @@ public:
     void render(QPainter &painter, const QRectF &target) const;
     // The stage at `size` pixels ShowAll; an empty size means the stage's own size.
     QImage renderImage(QSize size = {}) const;
+
+    // Anti-aliased by default; off reproduces a player's low quality.
+    void setAntialiased(bool on);
+    bool antialiased() const;
 
 private:
     explicit Player(std::shared_ptr<const Movie> movie);

@@ -1,0 +1,213 @@
+#include "Clip.h"
+
+#include "ButtonCharacter.h"
+#include "Movie.h"
+#include "SpriteCharacter.h"
+
+namespace swf {
+
+Clip::Clip(ClipWorld &world, const Timeline *timeline, Clip *parent, int nesting)
+    : m_world(world), m_timeline(timeline), m_parent(parent), m_nesting(nesting)
+{
+}
+
+Clip::~Clip()
+{
+    m_world.liveObjects -= int(m_objects.size());
+}
+
+int Clip::frameCount() const
+{
+    return m_timeline ? int(m_timeline->frames.size()) : 1;
+}
+
+void Clip::start()
+{
+    m_frame = 0;
+    if (!m_timeline)
+        return;
+    runCommands(0);
+    queueActions(0);
+}
+
+void Clip::advance()
+{
+    if (m_timeline && m_playing && frameCount() > 1)
+        gotoFrame(m_frame + 1 >= frameCount() ? 0 : m_frame + 1);
+    std::vector<std::shared_ptr<Clip>> children;
+    for (auto &[depth, object] : m_objects) {
+        if (object.clip && object.bornTick < m_world.tick)
+            children.push_back(object.clip);
+    }
+    for (auto &child : children)
+        child->advance();
+}
+
+void Clip::gotoFrame(int frame)
+{
+    if (!m_timeline)
+        return;
+    frame = std::clamp(frame, 0, frameCount() - 1);
+    if (frame == m_frame)
+        return;
+    if (frame < m_frame) {
+        std::map<int, DisplayObject> previous;
+        previous.swap(m_objects);
+        m_previous = &previous;
+        for (int f = 0; f <= frame; ++f)
+            runCommands(f);
+        m_previous = nullptr;
+        m_world.liveObjects -= int(previous.size());
+    } else {
+        for (int f = m_frame + 1; f <= frame; ++f)
+            runCommands(f);
+    }
+    m_frame = frame;
+    queueActions(frame);
+}
+
+bool Clip::gotoLabel(const QString &label)
+{
+    if (!m_timeline)
+        return false;
+    const auto it = m_timeline->labels.constFind(label.toLower());
+    if (it == m_timeline->labels.constEnd())
+        return false;
+    gotoFrame(it.value());
+    return true;
+}
+
+Clip *Clip::child(const QString &name) const
+{
+    for (const auto &[depth, object] : m_objects) {
+        if (object.clip && object.name.compare(name, Qt::CaseInsensitive) == 0)
+            return object.clip.get();
+    }
+    return nullptr;
+}
+
+void Clip::place(int depth, int characterId, const Matrix &matrix, const ColorTransform &cxform,
+                 int blendMode)
+{
+    erase(depth);
+    if (DisplayObject *object = create(depth, characterId)) {
+        object->matrix = matrix;
+        object->cxform = cxform;
+        object->blendMode = blendMode;
+    }
+}
+
+void Clip::runCommands(int frame)
+{
+    for (const DisplayCommand &command : m_timeline->frames[std::size_t(frame)].commands)
+        apply(command);
+}
+
+void Clip::queueActions(int frame)
+{
+    for (const auto &block : m_timeline->frames[std::size_t(frame)].actionBlocks) {
+        if (!block.empty())
+            m_world.pending.push_back({weak_from_this(), &block});
+    }
+}
+
+void Clip::erase(int depth)
+{
+    if (m_objects.erase(depth))
+        --m_world.liveObjects;
+}
+
+DisplayObject *Clip::create(int depth, int characterId)
+{
+    if (m_previous) {
+        auto old = m_previous->find(depth);
+        if (old != m_previous->end() && old->second.characterId == characterId) {
+            DisplayObject &object = m_objects[depth];
+            object = std::move(old->second);
+            m_previous->erase(old);
+            // The rebuilt frames set these again; only the clip's own
+            // timeline state survives.
+            object.matrix = Matrix();
+            object.cxform = ColorTransform();
+            object.ratio = 0;
+            object.clipDepth = 0;
+            object.blendMode = 0;
+            object.name.clear();
+            return &object;
+        }
+    }
+    if (m_world.liveObjects >= ClipWorld::MaxObjects)
+        return nullptr;
+    ++m_world.liveObjects;
+    DisplayObject &object = m_objects[depth];
+    object.characterId = characterId;
+    object.character = m_world.movie->character(characterId);
+    object.bornTick = m_world.tick;
+    instantiate(object);
+    return &object;
+}
+
+void Clip::instantiate(DisplayObject &object)
+{
+    object.clip.reset();
+    if (!object.character || m_nesting >= ClipWorld::MaxNesting)
+        return;
+    if (object.character->type() == Character::Type::Sprite) {
+        auto sprite = static_cast<const SpriteCharacter *>(object.character.get());
+        object.clip = std::make_shared<Clip>(m_world, &sprite->timeline(), this, m_nesting + 1);
+        object.clip->start();
+    } else if (object.character->type() == Character::Type::Button) {
+        auto button = static_cast<const ButtonCharacter *>(object.character.get());
+        object.clip = std::make_shared<Clip>(m_world, nullptr, this, m_nesting + 1);
+        for (const auto &record : button->upState())
+            object.clip->place(record.depth, record.characterId, record.matrix, record.cxform,
+                               record.blendMode);
+    }
+}
+
+void Clip::apply(const DisplayCommand &command)
+{
+    if (command.kind == DisplayCommand::Kind::Remove) {
+        erase(command.depth);
+        return;
+    }
+    DisplayObject *object = nullptr;
+    auto it = m_objects.find(command.depth);
+    if (!command.move) {
+        if (!command.characterId)
+            return;
+        if (it != m_objects.end())
+            erase(command.depth);
+        object = create(command.depth, *command.characterId);
+    } else if (it == m_objects.end()) {
+        if (!command.characterId)
+            return;
+        object = create(command.depth, *command.characterId);
+    } else {
+        object = &it->second;
+        if (command.characterId && *command.characterId != object->characterId) {
+            // Replacing keeps the placement (matrix, colour, name...) of
+            // the object the new character takes over from.
+            object->characterId = *command.characterId;
+            object->character = m_world.movie->character(object->characterId);
+            object->bornTick = m_world.tick;
+            instantiate(*object);
+        }
+    }
+    if (!object)
+        return;
+    if (command.matrix)
+        object->matrix = *command.matrix;
+    if (command.cxform)
+        object->cxform = *command.cxform;
+    if (command.ratio)
+        object->ratio = *command.ratio;
+    if (command.clipDepth)
+        object->clipDepth = *command.clipDepth;
+    if (command.name)
+        object->name = *command.name;
+    if (command.blendMode)
+        object->blendMode = *command.blendMode;
+}
+
+} // namespace swf

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QColor>
+#include <QMap>
+#include <QRectF>
+
+namespace swf {
+
+// What the header of a movie says, and how many tags of each code it holds.
+struct MovieInfo
+{
+    int version = 0;
+    char compression = 'F';          // 'F' none, 'C' zlib, 'Z' LZMA
+    QRectF stage;                    // twips
+    double frameRate = 12.0;         // frames per second
+    int frameCount = 0;              // as the header says; the timeline may hold fewer
+    QColor background = Qt::white;
+    QMap<int, int> tagCounts;        // tag code -> count, main timeline and sprites
+    QMap<int, int> skippedTags;      // tags the engine does not draw or run, skipped by length
+};
+
+} // namespace swf

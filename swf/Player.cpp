@@ -1,0 +1,206 @@
+#include "Player.h"
+
+#include "Clip.h"
+#include "DecodeError.h"
+#include "Movie.h"
+#include "Renderer.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QRegularExpression>
+#include <cmath>
+
+namespace swf {
+
+namespace {
+
+// Actions one tick may run. Scripts that jump back and forth between
+// frames whose actions jump again would otherwise never end the tick.
+constexpr int MaxActionsPerTick = 20000;
+
+// Resolves a SetTarget path ("/a/b", "a.b", "_parent", "..") from `from`.
+Clip *resolveTarget(Clip *from, Clip *root, const QString &path)
+{
+    Clip *at = from;
+    QString rest = path.trimmed();
+    if (rest.startsWith(u'/')) {
+        at = root;
+        rest = rest.mid(1);
+    }
+    const QStringList parts = rest.split(QRegularExpression(QStringLiteral("[/.:]")),
+                                         Qt::SkipEmptyParts);
+    for (int i = 0; i < parts.size() && at; ++i) {
+        const QString &part = parts.at(i);
+        if (part.compare(u"_root", Qt::CaseInsensitive) == 0
+            || part.compare(u"_level0", Qt::CaseInsensitive) == 0) {
+            at = root;
+        } else if (part == u".." || part.compare(u"_parent", Qt::CaseInsensitive) == 0) {
+            at = at->parent();
+        } else if (part.compare(u"this", Qt::CaseInsensitive) != 0) {
+            at = at->child(part);
+        }
+    }
+    return at;
+}
+
+} // namespace
+
+struct Player::State
+{
+    ClipWorld world;
+    std::shared_ptr<Clip> root;
+    bool antialias = true;
+
+    void runActions()
+    {
+        int budget = MaxActionsPerTick;
+        // The queue grows while it runs: a goto queues its frame's actions.
+        for (std::size_t i = 0; i < world.pending.size() && budget > 0; ++i) {
+            const auto pending = world.pending[i];
+            std::shared_ptr<Clip> owner = pending.clip.lock();
+            if (!owner)
+                continue; // removed by an earlier action of this tick
+            Clip *target = owner.get();
+            for (const Action &a : *pending.actions) {
+                if (--budget <= 0)
+                    break;
+                if (a.op == Action::Op::SetTarget) {
+                    target = a.text.isEmpty() ? owner.get()
+                                              : resolveTarget(owner.get(), root.get(), a.text);
+                    continue;
+                }
+                if (!target)
+                    continue; // actions aimed at a missing clip do nothing
+                run(*target, a);
+            }
+        }
+        world.pending.clear();
+    }
+
+    static void run(Clip &clip, const Action &a)
+    {
+        switch (a.op) {
+        case Action::Op::Stop: clip.setPlaying(false); break;
+        case Action::Op::Play: clip.setPlaying(true); break;
+        case Action::Op::NextFrame:
+            clip.gotoFrame(clip.frame() + 1);
+            clip.setPlaying(false);
+            break;
+        case Action::Op::PreviousFrame:
+            clip.gotoFrame(clip.frame() - 1);
+            clip.setPlaying(false);
+            break;
+        case Action::Op::GotoFrame:
+            clip.gotoFrame(a.frame);
+            if (a.play)
+                clip.setPlaying(*a.play);
+            break;
+        case Action::Op::GotoLabel:
+            clip.gotoLabel(a.text);
+            break;
+        case Action::Op::SetTarget:
+            break;
+        }
+    }
+};
+
+Player::Player(std::shared_ptr<const Movie> movie) : m_movie(std::move(movie)), m_state(new State)
+{
+    m_state->world.movie = m_movie.get();
+    m_state->root = std::make_shared<Clip>(m_state->world, &m_movie->timeline(), nullptr, 0);
+    m_state->root->start();
+    m_state->runActions();
+}
+
+Player::~Player()
+{
+    // The clips count themselves out of the world as they go.
+    m_state->root.reset();
+}
+
+std::unique_ptr<Player> Player::load(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
+        return nullptr;
+    }
+    // Bigger files cannot decompress under the cap either.
+    if (file.size() > qint64(64) << 20) {
+        if (error)
+            *error = QStringLiteral("%1: file too large").arg(path);
+        return nullptr;
+    }
+    return fromBytes(file.readAll(), error);
+}
+
+std::unique_ptr<Player> Player::fromBytes(const QByteArray &bytes, QString *error)
+{
+    try {
+        return std::unique_ptr<Player>(new Player(Movie::decode(bytes)));
+    } catch (const DecodeError &e) {
+        if (error)
+            *error = QString::fromStdString(e.what());
+    } catch (const std::bad_alloc &) {
+        if (error)
+            *error = QStringLiteral("out of memory while decoding the movie");
+    }
+    return nullptr;
+}
+
+const MovieInfo &Player::info() const { return m_movie->info(); }
+
+void Player::advance()
+{
+    ++m_state->world.tick;
+    m_state->root->advance();
+    m_state->runActions();
+}
+
+int Player::currentFrame() const { return m_state->root->frame() + 1; }
+
+void Player::setAntialiased(bool on) { m_state->antialias = on; }
+bool Player::antialiased() const { return m_state->antialias; }
+
+void Player::render(QPainter &painter, const QRectF &target) const
+{
+    const MovieInfo &info = m_movie->info();
+    const QRectF stage = info.stage;
+    painter.save();
+    const QTransform outer = painter.worldTransform();
+    painter.resetTransform();
+    painter.fillRect(outer.mapRect(target), info.background);
+    // twips -> target pixels, the whole stage visible and centred.
+    const double scale = std::min(target.width() / stage.width(), target.height() / stage.height());
+    if (scale > 0 && std::isfinite(scale)) {
+        const double dx = target.x() + (target.width() - stage.width() * scale) / 2 - stage.x() * scale;
+        const double dy = target.y() + (target.height() - stage.height() * scale) / 2 - stage.y() * scale;
+        const Matrix toDevice = QTransform(scale, 0, 0, scale, dx, dy) * outer;
+        // Content off the stage stays hidden, as in the margin of a
+        // letter-boxed player.
+        painter.setClipRect(toDevice.mapRect(stage), Qt::IntersectClip);
+        painter.setRenderHint(QPainter::Antialiasing, m_state->antialias);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, m_state->antialias);
+        Renderer renderer(painter, m_state->antialias);
+        renderer.draw(*m_state->root, toDevice, ColorTransform());
+    }
+    painter.restore();
+}
+
+QImage Player::renderImage(QSize size) const
+{
+    if (size.isEmpty()) {
+        const QRectF stage = m_movie->info().stage;
+        size = QSize(qMax(1, int(std::lround(stage.width() / 20))),
+                     qMax(1, int(std::lround(stage.height() / 20))));
+    }
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(m_movie->info().background);
+    QPainter painter(&image);
+    render(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    return image;
+}
+
+} // namespace swf

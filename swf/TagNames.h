@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace swf {
+
+enum TagCode {
+    TagEnd = 0, TagShowFrame = 1, TagPlaceObject = 4, TagRemoveObject = 5,
+    TagDefineButton = 7, TagJPEGTables = 8, TagSetBackgroundColor = 9, TagDoAction = 12,
+    TagDefineButtonCxform = 23, TagPlaceObject2 = 26, TagRemoveObject2 = 28,
+    TagDefineButton2 = 34, TagDefineSprite = 39, TagFrameLabel = 43, TagPlaceObject3 = 70,
+};
+
+// The name of a tag code as the file format documents it, or "Tag<code>".
+QString tagName(int code);
+
+} // namespace swf
