@@ -264,8 +264,9 @@ void ShapeDecoder::records(int fillBits, int lineBits, QVector<StyleGroup> *grou
         if (m_reader.flag()) {
             ShapeEdge e;
             e.from = pen;
+            const bool straight = m_reader.flag();
             const int bits = int(m_reader.ub(4)) + 2;
-            if (m_reader.flag()) {           // straight
+            if (straight) {
                 double dx = 0, dy = 0;
                 if (m_reader.flag()) {
                     dx = m_reader.sb(bits);

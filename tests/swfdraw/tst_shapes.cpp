@@ -1,0 +1,367 @@
+#include "SwfWriter.h"
+#include "TestSupport.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using testsupport::decode;
+using testsupport::render;
+
+namespace {
+
+struct Edge
+{
+    QPoint from, to;
+    int fill0 = 0, fill1 = 0;
+    QPoint control;                  // a curve when not null
+};
+
+// Writes each edge with its own move-to, so that their order is free.
+void writeEdges(SwfWriter &w, const QVector<Edge> &edges)
+{
+    for (const Edge &e : edges) {
+        w.styleChange(e.fill0, e.fill1, 0, true, e.from.x(), e.from.y());
+        if (e.control.isNull())
+            w.lineTo(e.to.x() - e.from.x(), e.to.y() - e.from.y());
+        else
+            w.curveTo(e.control.x() - e.from.x(), e.control.y() - e.from.y(),
+                      e.to.x() - e.control.x(), e.to.y() - e.control.y());
+    }
+}
+
+// A DefineShape3 (or 4) body with solid fills and plain line styles.
+QByteArray shapeBody(const QVector<QColor> &fills, const QVector<QPair<int, QColor>> &lines,
+                     const std::function<void(SwfWriter &)> &records, int version = 3,
+                     bool nonZero = false)
+{
+    SwfWriter w;
+    w.u16(1).rect(0, 4000, 0, 4000);
+    if (version == 4)
+        w.rect(0, 4000, 0, 4000).u8(nonZero ? 0x04 : 0);
+    w.u8(int(fills.size()));
+    for (const QColor &c : fills) {
+        w.u8(0x00);
+        version >= 3 ? w.rgba(c) : w.rgb(c);
+    }
+    w.u8(int(lines.size()));
+    for (const auto &line : lines) {
+        w.u16(line.first);
+        if (version == 4)
+            w.u8(0).u8(0);           // round caps and joins, colour follows
+        version >= 3 ? w.rgba(line.second) : w.rgb(line.second);
+    }
+    w.ub(4, 4).ub(4, 4);
+    records(w);
+    w.endShape();
+    return w.data();
+}
+
+Edge reversedEdge(const Edge &e)
+{
+    Edge r = e;
+    std::swap(r.from, r.to);
+    std::swap(r.fill0, r.fill1);
+    return r;
+}
+
+// Two squares, A (fill 1) and B (fill 2), whose shared side is a curve
+// bulging into B: a fill built from wrongly joined edges closes it with a chord.
+QVector<Edge> twoSquares()
+{
+    return {
+        {{200, 200}, {1200, 200}, 0, 1, {}},
+        {{1200, 200}, {1200, 1000}, 2, 1, {1800, 600}},
+        {{1200, 1000}, {200, 1000}, 0, 1, {}},
+        {{200, 1000}, {200, 200}, 0, 1, {}},
+        {{1200, 200}, {2200, 200}, 0, 2, {}},
+        {{2200, 200}, {2200, 1000}, 0, 2, {}},
+        {{2200, 1000}, {1200, 1000}, 0, 2, {}},
+    };
+}
+
+const QColor red(255, 0, 0), blue(0, 0, 255), green(0, 128, 0);
+
+} // namespace
+
+class ShapeTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fillFromEdgesInAnyOrder_data();
+    void fillFromEdgesInAnyOrder();
+    void newStyleGroupIsDrawnAbove();
+    void fillRule_data();
+    void fillRule();
+    void strokes();
+    void colourTransformOfSolidFill();
+    void gradientSpread_data();
+    void gradientSpread();
+    void radialGradient();
+    void styleIndexOutOfRangeIsIgnored();
+    void truncatedTagThrows();
+    void garbageNeverCrashes();
+    void clipPathCoversFills();
+};
+
+void ShapeTest::fillFromEdgesInAnyOrder_data()
+{
+    QTest::addColumn<QVector<int>>("order");
+    QTest::addColumn<QVector<int>>("reversed");
+    QTest::newRow("file order") << QVector<int>{0, 1, 2, 3, 4, 5, 6} << QVector<int>{};
+    QTest::newRow("backwards") << QVector<int>{6, 5, 4, 3, 2, 1, 0} << QVector<int>{};
+    QTest::newRow("shuffled") << QVector<int>{3, 5, 1, 6, 0, 4, 2} << QVector<int>{};
+    QTest::newRow("directions mixed") << QVector<int>{2, 0, 6, 1, 4, 3, 5} << QVector<int>{1, 3, 4};
+    QTest::newRow("all reversed") << QVector<int>{0, 1, 2, 3, 4, 5, 6} << QVector<int>{0, 1, 2, 3, 4, 5, 6};
+}
+
+void ShapeTest::fillFromEdgesInAnyOrder()
+{
+    QFETCH(QVector<int>, order);
+    QFETCH(QVector<int>, reversed);
+    const QVector<Edge> all = twoSquares();
+    QVector<Edge> edges;
+    for (int i : order)
+        edges.append(reversed.contains(i) ? reversedEdge(all[i]) : all[i]);
+
+    const auto shape = decode(32, shapeBody({red, blue}, {}, [&](SwfWriter &w) { writeEdges(w, edges); }));
+    QVERIFY(shape);
+    QCOMPARE(shape->type(), swf::Character::Type::Shape);
+    QCOMPARE(shape->bounds(), QRectF(0, 0, 4000, 4000));
+    const QImage image = render(*shape, {120, 60});
+    COMPARE_PIXEL(image, 20, 30, red);
+    COMPARE_PIXEL(image, 70, 30, red);    // inside the bulge of the curve
+    COMPARE_PIXEL(image, 85, 30, blue);
+    COMPARE_PIXEL(image, 65, 12, blue);   // beside the bulge, near the top
+    COMPARE_PIXEL(image, 5, 5, Qt::white);
+    COMPARE_PIXEL(image, 115, 30, Qt::white);
+}
+
+void ShapeTest::newStyleGroupIsDrawnAbove()
+{
+    // Group 1: a red square 0..2000; then new styles: a blue square 500..1500.
+    const QByteArray body = shapeBody({red}, {}, [](SwfWriter &w) {
+        w.styleChange(-1, 1, -1, true, 0, 0);
+        w.lineTo(2000, 0).lineTo(0, 2000).lineTo(-2000, 0).lineTo(0, -2000);
+        w.ub(1, 0).flag(true).flag(false).flag(true).flag(false).flag(true);
+        w.ub(5, 17).sb(17, 500).sb(17, 500);
+        w.ub(4, 1);                    // fill1 = 1 of the new group
+        w.u8(1).u8(0).rgba(blue).u8(0);
+        w.ub(4, 1).ub(4, 0);
+        w.lineTo(1000, 0).lineTo(0, 1000).lineTo(-1000, 0).lineTo(0, -1000);
+    });
+    const auto shape = decode(32, body);
+    QVERIFY(shape);
+    const QImage image = render(*shape, {120, 120});
+    COMPARE_PIXEL(image, 50, 50, blue);
+    COMPARE_PIXEL(image, 10, 10, red);
+    COMPARE_PIXEL(image, 90, 50, red);
+    COMPARE_PIXEL(image, 110, 110, Qt::white);
+}
+
+void ShapeTest::fillRule_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<bool>("nonZero");
+    QTest::addColumn<QColor>("overlap");
+    QTest::newRow("DefineShape3 even-odd") << 3 << false << QColor(Qt::white);
+    QTest::newRow("DefineShape4 even-odd") << 4 << false << QColor(Qt::white);
+    QTest::newRow("DefineShape4 non-zero") << 4 << true << red;
+}
+
+void ShapeTest::fillRule()
+{
+    QFETCH(int, version);
+    QFETCH(bool, nonZero);
+    QFETCH(QColor, overlap);
+    // Two clockwise squares of one fill overlapping in 1000..2000.
+    const QByteArray body = shapeBody({red}, {}, [](SwfWriter &w) {
+        for (int origin : {0, 1000}) {
+            w.styleChange(-1, 1, -1, true, origin, origin);
+            w.lineTo(2000, 0).lineTo(0, 2000).lineTo(-2000, 0).lineTo(0, -2000);
+        }
+    }, version, nonZero);
+    const auto shape = decode(version == 4 ? 83 : 32, body);
+    QVERIFY(shape);
+    const QImage image = render(*shape, {160, 160});
+    COMPARE_PIXEL(image, 25, 25, red);
+    COMPARE_PIXEL(image, 125, 125, red);
+    COMPARE_PIXEL(image, 75, 75, overlap);
+}
+
+void ShapeTest::strokes()
+{
+    // A hairline (width 0) and a 10-pixel green line, without fills.
+    const QByteArray body = shapeBody({}, {{0, blue}, {200, green}}, [](SwfWriter &w) {
+        w.styleChange(-1, -1, 1, true, 0, 410);
+        w.lineTo(2000, 0);
+        w.styleChange(-1, -1, 2, true, 0, 1400);
+        w.lineTo(2000, 0);
+    });
+    const auto shape = decode(32, body);
+    QVERIFY(shape);
+    const QImage image = render(*shape, {120, 120});
+    // The hairline at y = 20.5 px is one pixel wide and fully covers row 20.
+    QVERIFY2(qBlue(image.pixel(50, 20)) > 200 && qRed(image.pixel(50, 20)) < 80,
+             testsupport::describe(image.pixel(50, 20)));
+    COMPARE_PIXEL(image, 50, 23, Qt::white);
+    // The wide line spans y 65..75 px.
+    COMPARE_PIXEL(image, 50, 67, green);
+    COMPARE_PIXEL(image, 50, 73, green);
+    COMPARE_PIXEL(image, 50, 78, Qt::white);
+
+    // Drawn much smaller, the wide line stays at least a pixel wide.
+    const QImage small = render(*shape, {20, 20}, QTransform::fromScale(0.005, 0.005));
+    QVERIFY2(qRed(small.pixel(5, 7)) < 128, testsupport::describe(small.pixel(5, 7)));
+}
+
+void ShapeTest::colourTransformOfSolidFill()
+{
+    const QByteArray body = shapeBody({QColor(100, 50, 200)}, {}, [](SwfWriter &w) {
+        w.styleChange(-1, 1, -1, true, 0, 0);
+        w.lineTo(2000, 0).lineTo(0, 2000).lineTo(-2000, 0).lineTo(0, -2000);
+    });
+    const auto shape = decode(32, body);
+    QVERIFY(shape);
+    swf::ColorTransform cx;
+    cx.rMult = 512;                  // doubled
+    cx.gAdd = 100;
+    cx.bMult = 0;
+    cx.bAdd = 10;
+    const QImage image = render(*shape, {120, 120}, QTransform::fromScale(0.05, 0.05), cx);
+    COMPARE_PIXEL(image, 50, 50, QColor(200, 150, 10));
+
+    cx = {};
+    cx.aMult = 128;                  // half transparent over white
+    const QImage faded = render(*shape, {120, 120}, QTransform::fromScale(0.05, 0.05), cx);
+    COMPARE_PIXEL(faded, 50, 50, QColor(177, 152, 227));
+}
+
+void ShapeTest::gradientSpread_data()
+{
+    QTest::addColumn<int>("spread");
+    QTest::addColumn<int>("grey1250");   // at 1.25 times the gradient's length
+    QTest::newRow("pad") << 0 << 255;
+    QTest::newRow("reflect") << 1 << 191;
+    QTest::newRow("repeat") << 2 << 64;
+}
+
+void ShapeTest::gradientSpread()
+{
+    QFETCH(int, spread);
+    QFETCH(int, grey1250);
+    // A black-to-white linear gradient over x 0..1000 twips, filling x 0..2000.
+    SwfWriter w;
+    w.u16(1).rect(0, 2000, 0, 1000);
+    w.u8(1).u8(0x10).matrix(1000.0 / 32768, 1000.0 / 32768, 500, 0);
+    w.ub(2, spread).ub(2, 0).ub(4, 2);
+    w.u8(0).rgba(Qt::black).u8(255).rgba(Qt::white);
+    w.u8(0);
+    w.ub(4, 1).ub(4, 0);
+    w.styleChange(1, -1, -1, true, 0, 0, 1, 0);
+    w.lineTo(0, 1000).lineTo(2000, 0).lineTo(0, -1000).lineTo(-2000, 0);
+    w.endShape();
+    const auto shape = decode(32, w.data());
+    QVERIFY(shape);
+    const QImage image = render(*shape, {100, 50});
+    auto grey = [&](int x) { return qGreen(image.pixel(x, 25)); };
+    QVERIFY2(std::abs(grey(25) - 128) <= 6, QByteArray::number(grey(25)));   // half way
+    QVERIFY2(grey(1) < 10, QByteArray::number(grey(1)));
+    QVERIFY2(std::abs(grey(62) - grey1250) <= 8, QByteArray::number(grey(62)));
+}
+
+void ShapeTest::radialGradient()
+{
+    // Red at the centre to blue at the rim, the circle of radius 1000 twips at (1000, 1000).
+    SwfWriter w;
+    w.u16(1).rect(0, 2000, 0, 2000);
+    w.u8(1).u8(0x12).matrix(2000.0 / 32768, 2000.0 / 32768, 1000, 1000);
+    w.ub(2, 0).ub(2, 0).ub(4, 2);
+    w.u8(0).rgb(red).u8(255).rgb(blue);
+    w.u8(0);
+    w.ub(4, 1).ub(4, 0);
+    w.styleChange(1, -1, -1, true, 0, 0, 1, 0);
+    w.lineTo(0, 2000).lineTo(2000, 0).lineTo(0, -2000).lineTo(-2000, 0);
+    w.endShape();
+    const auto shape = decode(22, w.data());
+    QVERIFY(shape);
+    const QImage image = render(*shape, {100, 100});
+    QVERIFY2(qRed(image.pixel(50, 50)) > 240 && qBlue(image.pixel(50, 50)) < 15,
+             testsupport::describe(image.pixel(50, 50)));
+    COMPARE_PIXEL(image, 2, 2, blue);           // corner, beyond the circle: padded
+    const QRgb half = image.pixel(75, 50);      // half the radius
+    QVERIFY2(std::abs(qRed(half) - 128) < 12 && std::abs(qBlue(half) - 128) < 12,
+             testsupport::describe(half));
+}
+
+void ShapeTest::styleIndexOutOfRangeIsIgnored()
+{
+    const QByteArray body = shapeBody({red}, {{20, blue}}, [](SwfWriter &w) {
+        w.styleChange(9, 12, 7, true, 0, 0);    // none of these exists
+        w.lineTo(2000, 0).lineTo(0, 2000).lineTo(-2000, 0).lineTo(0, -2000);
+        w.styleChange(0, 1, 0, true, 0, 0);
+        w.lineTo(1000, 0).lineTo(0, 1000).lineTo(-1000, 0).lineTo(0, -1000);
+    });
+    const auto shape = decode(32, body);
+    QVERIFY(shape);
+    const QImage image = render(*shape, {120, 120});
+    COMPARE_PIXEL(image, 25, 25, red);
+    COMPARE_PIXEL(image, 75, 75, Qt::white);
+}
+
+void ShapeTest::truncatedTagThrows()
+{
+    SwfWriter w;
+    w.u16(1).rect(0, 2000, 0, 2000);
+    w.u8(2).u8(0x10).matrix(0.1, 0.1, 5, 5).ub(2, 1).ub(2, 1).ub(4, 2);
+    w.u8(0).rgba(red).u8(255).rgba(blue);
+    w.u8(0).rgba(green);
+    w.u8(1).u16(40).rgba(blue);
+    w.ub(4, 2).ub(4, 1);
+    w.styleChange(1, 2, 1, true, 0, 0, 2, 1);
+    w.lineTo(2000, 0).curveTo(0, 1000, 0, 1000).lineTo(-2000, 0).lineTo(0, -2000);
+    w.endShape();
+    const QByteArray body = w.data();
+    QVERIFY(decode(32, body));
+    for (int length = 0; length < body.size(); ++length)
+        QVERIFY_THROWS_EXCEPTION(swf::DecodeError, decode(32, body.left(length)));
+}
+
+void ShapeTest::garbageNeverCrashes()
+{
+    // Random bodies must either decode or throw DecodeError, whatever they hold.
+    QRandomGenerator random(1234);
+    int decoded = 0;
+    for (int tag : {2, 22, 32, 83}) {
+        for (int i = 0; i < 3000; ++i) {
+            QByteArray body(int(random.bounded(1, 200)), Qt::Uninitialized);
+            for (char &c : body)
+                c = char(random.bounded(256));
+            try {
+                if (auto c = decode(tag, body)) {
+                    render(*c, {16, 16});
+                    ++decoded;
+                }
+            } catch (const swf::DecodeError &) {
+            }
+        }
+    }
+    QVERIFY(decoded < 4 * 3000);
+}
+
+void ShapeTest::clipPathCoversFills()
+{
+    const auto shape = decode(32, shapeBody({red, blue}, {}, [](SwfWriter &w) {
+        writeEdges(w, twoSquares());
+    }));
+    QVERIFY(shape);
+    const QPainterPath area = shape->clipPath();
+    QVERIFY(area.contains(QPointF(400, 600)));
+    QVERIFY(area.contains(QPointF(1400, 600)));
+    QVERIFY(area.contains(QPointF(2000, 600)));
+    QVERIFY(!area.contains(QPointF(2500, 600)));
+    QVERIFY(!area.contains(QPointF(100, 100)));
+}
+
+QTEST_MAIN(ShapeTest)
+#include "tst_shapes.moc"
