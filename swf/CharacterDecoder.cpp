@@ -1,5 +1,6 @@
 #include "CharacterDecoder.h"
 
+#include "MorphShapeCharacter.h"
 #include "ShapeCharacter.h"
 #include "ShapeDecoder.h"
 
@@ -12,6 +13,8 @@ enum TagCode {
     DefineShape2 = 22,
     DefineShape3 = 32,
     DefineShape4 = 83,
+    DefineMorphShape = 46,
+    DefineMorphShape2 = 84,
 };
 
 CharacterPtr decodeShape(int tagCode, BitReader &body, const DecodeContext &context)
@@ -36,6 +39,32 @@ CharacterPtr decodeShape(int tagCode, BitReader &body, const DecodeContext &cont
     return std::make_shared<ShapeCharacter>(id, bounds, ShapeDrawing(groups, edges, rule));
 }
 
+CharacterPtr decodeMorphShape(int tagCode, BitReader &body, const DecodeContext &context)
+{
+    const bool second = tagCode == DefineMorphShape2;
+    const int id = body.u16();
+    MorphShapeCharacter::Definition d;
+    d.startBounds = body.rect();
+    d.endBounds = body.rect();
+    if (second) {
+        body.rect();                 // edge bounds, without the strokes
+        body.rect();
+        body.u8();                   // stroke scaling flags
+    }
+    const std::uint32_t offset = body.u32();
+    const std::size_t endEdgesAt = body.position() + offset;
+    ShapeDecoder decoder(body, 3, context);
+    decoder.morphFillStyles(d.startFills, d.endFills);
+    decoder.morphLineStyles(d.startLines, d.endLines, second);
+    d.startEdges = decoder.shape(true);
+    // The offset says where the end edges start; files that leave it 0 or
+    // point it outside the tag have them right after the start edges.
+    if (offset != 0 && endEdgesAt < body.size())
+        body.seek(endEdgesAt);
+    d.endEdges = decoder.shape(true);
+    return std::make_shared<MorphShapeCharacter>(id, std::move(d));
+}
+
 } // namespace
 
 CharacterPtr decodeCharacterTag(int tagCode, BitReader &body, DecodeContext &context)
@@ -46,6 +75,9 @@ CharacterPtr decodeCharacterTag(int tagCode, BitReader &body, DecodeContext &con
     case DefineShape3:
     case DefineShape4:
         return decodeShape(tagCode, body, context);
+    case DefineMorphShape:
+    case DefineMorphShape2:
+        return decodeMorphShape(tagCode, body, context);
     default:
         return nullptr;
     }
@@ -58,6 +90,8 @@ bool isCharacterTag(int tagCode)
     case DefineShape2:
     case DefineShape3:
     case DefineShape4:
+    case DefineMorphShape:
+    case DefineMorphShape2:
         return true;
     default:
         return false;

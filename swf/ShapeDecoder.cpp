@@ -348,6 +348,7 @@ void ShapeDecoder::shapeWithStyle(QVector<StyleGroup> &groups, QVector<ShapeEdge
 
 QVector<ShapeEdge> ShapeDecoder::shape(bool keepUnstyled)
 {
+    m_reader.align();
     const int fillBits = int(m_reader.ub(4));
     const int lineBits = int(m_reader.ub(4));
     QVector<ShapeEdge> edges;

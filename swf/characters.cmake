@@ -7,6 +7,7 @@ set(SWF_CHARACTER_SOURCES
     Gradient.cpp Gradient.h
     Interpolation.h
     LineStyle.cpp LineStyle.h
+    MorphShapeCharacter.cpp MorphShapeCharacter.h
     ShapeCharacter.cpp ShapeCharacter.h
     ShapeDecoder.cpp ShapeDecoder.h
     ShapeDrawing.cpp ShapeDrawing.h
