@@ -1,0 +1,10 @@
+#include "StoryBook.h"
+
+namespace StoryBook {
+
+std::vector<Story> all()
+{
+    return {seme()};
+}
+
+} // namespace StoryBook

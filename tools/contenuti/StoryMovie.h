@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+
+class Story;
+
+// Writes a story as a looping movie: each still part a sprite of its
+// shapes, each morphing part one morph shape per change of scene, and a
+// main timeline that moves, scales and fades them frame by frame.
+class StoryMovie
+{
+public:
+    static QByteArray write(const Story &story);
+};

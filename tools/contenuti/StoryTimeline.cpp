@@ -1,0 +1,96 @@
+#include "StoryTimeline.h"
+
+#include <QTransform>
+#include <cmath>
+
+namespace {
+
+double ease(double t)
+{
+    return t * t * (3.0 - 2.0 * t);
+}
+
+double mix(double a, double b, double t)
+{
+    return a + (b - a) * t;
+}
+
+QColor mix(const QColor &a, const QColor &b, double t)
+{
+    return QColor::fromRgbF(float(mix(a.redF(), b.redF(), t)), float(mix(a.greenF(), b.greenF(), t)),
+                            float(mix(a.blueF(), b.blueF(), t)));
+}
+
+// A state between two scenes. A part that appears or disappears fades
+// where it stands instead of sliding from nowhere.
+PartState between(const PartState &a, const PartState &b, double t)
+{
+    if (!a.visible && !b.visible)
+        return a;
+    if (!b.visible) {
+        PartState s = a;
+        s.alpha = a.alpha * (1.0 - t);
+        return s;
+    }
+    if (!a.visible) {
+        PartState s = b;
+        s.alpha = b.alpha * t;
+        return s;
+    }
+    PartState s;
+    s.pos = QPointF(mix(a.pos.x(), b.pos.x(), t), mix(a.pos.y(), b.pos.y(), t));
+    s.scale = mix(a.scale, b.scale, t);
+    s.scaleY = mix(a.scaleY > 0 ? a.scaleY : a.scale, b.scaleY > 0 ? b.scaleY : b.scale, t);
+    s.rotation = mix(a.rotation, b.rotation, t);
+    s.tint = mix(a.tint, b.tint, t);
+    s.alpha = mix(a.alpha, b.alpha, t);
+    return s;
+}
+
+PartFrame rounded(const PartState &s, int morph, double ratio)
+{
+    PartFrame f;
+    f.visible = s.visible && s.alpha > 0.0;
+    QTransform m;
+    m.translate(VectorShape::twips(s.pos.x()), VectorShape::twips(s.pos.y()));
+    m.rotate(s.rotation);
+    m.scale(s.scale, s.scaleY > 0 ? s.scaleY : s.scale);
+    f.matrix = SwfMatrix::fromTransform(m);
+    f.color = SwfColorTransform::fromTint(s.tint, s.alpha);
+    f.morph = morph;
+    f.ratio = int(std::lround(ratio * 65535.0));
+    if (f.color.mult[3] == 0)
+        f.visible = false;
+    return f;
+}
+
+} // namespace
+
+std::vector<PartFrame> StoryTimeline::frame(int index) const
+{
+    const int period = kHoldFrames + kTransitionFrames;
+    index = ((index % kFrames) + kFrames) % kFrames;
+    const int scene = index / period;
+    const int within = index % period;
+    const double t = within < kHoldFrames ? 0.0
+        : double(within - kHoldFrames + 1) / kTransitionFrames;
+
+    std::vector<PartFrame> frames;
+    for (const StoryPart &part : m_story.parts()) {
+        const PartState &here = part.states[size_t(scene)];
+        if (scene + 1 < kScenes) {
+            const double e = ease(t);
+            frames.push_back(rounded(between(here, part.states[size_t(scene + 1)], e), scene, e));
+        } else if (t <= 0.5) {
+            // The last morph ends on the last scene's shape.
+            PartState s = here;
+            s.alpha *= 1.0 - ease(t * 2.0);
+            frames.push_back(rounded(s, kScenes - 2, 1.0));
+        } else {
+            PartState s = part.states[0];
+            s.alpha *= ease(t * 2.0 - 1.0);
+            frames.push_back(rounded(s, 0, 0.0));
+        }
+    }
+    return frames;
+}
