@@ -174,10 +174,9 @@ void Clip::apply(const DisplayCommand &command)
     DisplayObject *object = nullptr;
     auto it = m_objects.find(command.depth);
     if (!command.move) {
-        if (!command.characterId)
+        // Players ignore a placement at a depth already taken.
+        if (!command.characterId || it != m_objects.end())
             return;
-        if (it != m_objects.end())
-            erase(command.depth);
         object = create(command.depth, *command.characterId);
     } else if (it == m_objects.end()) {
         if (!command.characterId)
@@ -186,12 +185,16 @@ void Clip::apply(const DisplayCommand &command)
     } else {
         object = &it->second;
         if (command.characterId && *command.characterId != object->characterId) {
-            // Replacing keeps the placement (matrix, colour, name...) of
-            // the object the new character takes over from.
-            object->characterId = *command.characterId;
-            object->character = m_world.movie->character(object->characterId);
-            object->bornTick = m_world.tick;
-            instantiate(*object);
+            // Players swap the character only between two shapes (or two
+            // morphs), keeping the placement; a clip, a button or text keeps
+            // its character and takes the rest of the tag.
+            CharacterPtr next = m_world.movie->character(*command.characterId);
+            if (next && object->character && next->type() == object->character->type()
+                && (next->type() == Character::Type::Shape
+                    || next->type() == Character::Type::MorphShape)) {
+                object->characterId = *command.characterId;
+                object->character = std::move(next);
+            }
         }
     }
     if (!object)

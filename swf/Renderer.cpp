@@ -177,7 +177,9 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
 {
     const ColorTransform combined = cx.combined(object.cxform);
     const int mode = object.blendMode;
-    if (mode <= 2 || m_layers >= MaxLayers) {
+    // Mode 2 ("layer") composites normally, but as one picture: what its
+    // children blend with is each other, not what lies below.
+    if (mode <= 1 || mode > 14 || m_layers >= MaxLayers) {
         drawContent(p, area, object, m, combined);
         return;
     }
