@@ -1,5 +1,7 @@
 #include "CharacterDecoder.h"
 
+#include "BitmapCharacter.h"
+#include "BitmapDecoder.h"
 #include "MorphShapeCharacter.h"
 #include "ShapeCharacter.h"
 #include "ShapeDecoder.h"
@@ -15,6 +17,12 @@ enum TagCode {
     DefineShape4 = 83,
     DefineMorphShape = 46,
     DefineMorphShape2 = 84,
+    DefineBits = 6,
+    DefineBitsJPEG2 = 21,
+    DefineBitsJPEG3 = 35,
+    DefineBitsJPEG4 = 90,
+    DefineBitsLossless = 20,
+    DefineBitsLossless2 = 36,
 };
 
 CharacterPtr decodeShape(int tagCode, BitReader &body, const DecodeContext &context)
@@ -65,6 +73,36 @@ CharacterPtr decodeMorphShape(int tagCode, BitReader &body, const DecodeContext 
     return std::make_shared<MorphShapeCharacter>(id, std::move(d));
 }
 
+CharacterPtr decodeBitmap(int tagCode, BitReader &body, const DecodeContext &context)
+{
+    using namespace bitmapdecoder;
+    const int id = body.u16();
+    QImage image;
+    switch (tagCode) {
+    case DefineBits:
+        image = decodePicture(body.readRest(), context.jpegTables);
+        break;
+    case DefineBitsJPEG2:
+        image = decodePicture(body.readRest());
+        break;
+    case DefineBitsJPEG3:
+    case DefineBitsJPEG4: {
+        const std::uint32_t alphaOffset = body.u32();
+        if (tagCode == DefineBitsJPEG4)
+            body.u16();              // deblocking strength, not applied
+        if (alphaOffset > body.remaining())
+            throw DecodeError("bitmap alpha offset past the tag");
+        const QByteArray data = body.readBytes(alphaOffset);
+        image = decodePictureWithAlpha(data, body.readRest());
+        break;
+    }
+    default:
+        image = decodeLossless(body, tagCode == DefineBitsLossless2);
+        break;
+    }
+    return std::make_shared<BitmapCharacter>(id, image);
+}
+
 } // namespace
 
 CharacterPtr decodeCharacterTag(int tagCode, BitReader &body, DecodeContext &context)
@@ -78,6 +116,13 @@ CharacterPtr decodeCharacterTag(int tagCode, BitReader &body, DecodeContext &con
     case DefineMorphShape:
     case DefineMorphShape2:
         return decodeMorphShape(tagCode, body, context);
+    case DefineBits:
+    case DefineBitsJPEG2:
+    case DefineBitsJPEG3:
+    case DefineBitsJPEG4:
+    case DefineBitsLossless:
+    case DefineBitsLossless2:
+        return decodeBitmap(tagCode, body, context);
     default:
         return nullptr;
     }
@@ -92,6 +137,12 @@ bool isCharacterTag(int tagCode)
     case DefineShape4:
     case DefineMorphShape:
     case DefineMorphShape2:
+    case DefineBits:
+    case DefineBitsJPEG2:
+    case DefineBitsJPEG3:
+    case DefineBitsJPEG4:
+    case DefineBitsLossless:
+    case DefineBitsLossless2:
         return true;
     default:
         return false;

@@ -2,6 +2,7 @@
 # ambrelia_swf by the folder's CMakeLists.txt.
 set(SWF_CHARACTER_SOURCES
     BitmapCharacter.cpp BitmapCharacter.h
+    BitmapDecoder.cpp BitmapDecoder.h
     CharacterDecoder.cpp
     FillStyle.cpp FillStyle.h
     Gradient.cpp Gradient.h
