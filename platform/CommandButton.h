@@ -18,12 +18,17 @@ public:
     QString Caption() const;
     void setCaption(const QString &caption);
     void setPicture(const QIcon &picture);
+    void setPicture(const Picture &picture);
 
     QVariant propertyByName(const QString &property) const override;
     void setPropertyByName(const QString &property, const QVariant &value) override;
 
+protected:
+    void applyGeometry() override;
+
 private:
     QToolButton *m_button;
+    Picture m_picture;   // what "Picture" reads back; null when set as an icon
 };
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "Picture.h"
 
+#include <QColor>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -69,6 +70,11 @@ public:
     // A custom mouse pointer (MousePointer 99 with a MouseIcon).
     void setMouseIcon(const QPixmap &cursor, int hotX = -1, int hotY = -1);
 
+    // A toolkit colour: red in the low byte; values with the high bit set
+    // name a system colour (0x8000000F the button face, 0x80000005 the
+    // window background, 0x80000008 the window text).
+    static QColor colorFromBgr(quint32 bgr);
+
 signals:
     void Click();
     // Raised on the control over which a dragged control was released.
@@ -78,6 +84,10 @@ signals:
 protected:
     Control(Kind kind, Form *form, Control *container, QWidget *widget,
             const QString &name, int index);
+
+    // The widget that a new control's widget goes into: the container's
+    // interior, or the window's client area.
+    static QWidget *parentWidgetFor(Form *form, Control *container);
 
     // Places the widget from the twips geometry; subclasses may add to it.
     virtual void applyGeometry();

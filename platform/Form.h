@@ -69,8 +69,22 @@ public:
     void setClientSize(double widthTwips, double heightTwips);
     QWidget *clientArea() const { return m_client; }
 
-    // Counts paints of the client area, for the scaler's tests and benchmarks.
+    // Counts paint events of the client area and of the controls' widgets,
+    // for the scaler's tests and benchmarks.
     int paintCount() const { return m_paintCount; }
+
+    QString Tag() const { return m_tag; }
+    void setTag(const QString &tag) { m_tag = tag; }
+    // The window's picture, drawn at the top-left corner of the client area.
+    Picture picture() const { return m_picture; }
+    void setPicture(const Picture &picture);
+
+    // The control whose widget is `widget`, null for any other widget.
+    Control *controlForWidget(const QWidget *widget) const;
+    // Makes `source` draggable by hand (DragMode 1) or not.
+    void setAutomaticDrag(Control *source, bool automatic);
+    // True while a control of this window is being dragged.
+    bool isDragging() const;
 
 protected:
     virtual void Form_Load() {}
@@ -79,6 +93,7 @@ protected:
 
     bool event(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -87,6 +102,10 @@ private:
     void registerControl(Control *control);
     void unregisterControl(Control *control);
     void noteSizeChange();
+    void updateTabOrder();
+    void fireActivate();
+    void syncClientGeometry() const;
+    void watchPaints(QWidget *widget);
 
     QWidget *m_client;
     DragController *m_drag;
@@ -94,8 +113,16 @@ private:
     quint32 m_backColor = 0x8000000F;
     bool m_loaded = false;
     bool m_activatedOnce = false;
+    bool m_shown = false;
+    bool m_destroying = false;
+    bool m_resizedWhileMinimized = false;
     double m_lastScaleWidth = -1, m_lastScaleHeight = -1;
     int m_paintCount = 0;
+    // The outer geometry last set by the program (twips, NaN when not set),
+    // read back as set while the window still stands there.
+    double m_setLeft, m_setTop, m_setWidth, m_setHeight;
+    QString m_tag;
+    Picture m_picture;
 };
 
 } // namespace platform
