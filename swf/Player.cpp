@@ -162,6 +162,7 @@ int Player::currentFrame() const { return m_state->root->frame() + 1; }
 
 void Player::setAntialiased(bool on) { m_state->antialias = on; }
 bool Player::antialiased() const { return m_state->antialias; }
+const Clip &Player::rootClip() const { return *m_state->root; }
 
 void Player::render(QPainter &painter, const QRectF &target) const
 {

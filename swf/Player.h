@@ -13,6 +13,7 @@ class QPainter;
 
 namespace swf {
 
+class Clip;
 class Movie;
 
 // A movie being played: the decoded movie plus its display list and the
@@ -42,6 +43,9 @@ public:
     // Anti-aliased by default; off reproduces a player's low quality.
     void setAntialiased(bool on);
     bool antialiased() const;
+
+    // The main timeline's display list, for tests and inspection tools.
+    const Clip &rootClip() const;
 
 private:
     explicit Player(std::shared_ptr<const Movie> movie);

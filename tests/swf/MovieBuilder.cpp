@@ -1,0 +1,279 @@
+#include "MovieBuilder.h"
+
+#include <QtEndian>
+#include <lzma.h>
+#include <zlib.h>
+
+namespace {
+
+void u16(QByteArray &out, int v)
+{
+    out.append(char(v & 0xff));
+    out.append(char((v >> 8) & 0xff));
+}
+
+void u32(QByteArray &out, quint32 v)
+{
+    u16(out, int(v & 0xffff));
+    u16(out, int(v >> 16));
+}
+
+// MSB-first bit packing, as RECT and MATRIX need.
+class Bits
+{
+public:
+    void put(quint32 value, int bits)
+    {
+        for (int i = bits - 1; i >= 0; --i) {
+            m_acc = (m_acc << 1) | ((value >> i) & 1);
+            if (++m_n == 8) {
+                m_out.append(char(m_acc));
+                m_acc = m_n = 0;
+            }
+        }
+    }
+    QByteArray take()
+    {
+        if (m_n)
+            put(0, 8 - m_n);
+        return m_out;
+    }
+
+private:
+    QByteArray m_out;
+    int m_acc = 0, m_n = 0;
+};
+
+QByteArray rect(int x0, int x1, int y0, int y1)
+{
+    Bits b;
+    b.put(16, 5);
+    for (int v : {x0, x1, y0, y1})
+        b.put(quint32(v) & 0xffff, 16);
+    return b.take();
+}
+
+QByteArray translate(int tx)
+{
+    Bits b;
+    b.put(0, 1); // no scale
+    b.put(0, 1); // no rotate
+    b.put(20, 5);
+    b.put(quint32(tx) & 0xfffff, 20);
+    b.put(0, 20);
+    return b.take();
+}
+
+QByteArray cstring(const QString &s)
+{
+    QByteArray out = s.toUtf8();
+    out.append('\0');
+    return out;
+}
+
+} // namespace
+
+MovieBuilder &MovieBuilder::tag(int code, const QByteArray &body, bool forceLong)
+{
+    if (body.size() < 0x3f && !forceLong) {
+        u16(m_tags, (code << 6) | int(body.size()));
+    } else {
+        u16(m_tags, (code << 6) | 0x3f);
+        u32(m_tags, quint32(body.size()));
+    }
+    m_tags.append(body);
+    return *this;
+}
+
+MovieBuilder &MovieBuilder::background(int r, int g, int b)
+{
+    QByteArray body;
+    body.append(char(r)).append(char(g)).append(char(b));
+    return tag(9, body);
+}
+
+MovieBuilder &MovieBuilder::emptyShape(int id)
+{
+    QByteArray body;
+    u16(body, id);
+    body.append(rect(0, 20, 0, 20));
+    body.append(char(0)); // fill styles
+    body.append(char(0)); // line styles
+    body.append(char(0)); // 0 fill bits, 0 line bits
+    body.append(char(0)); // end of shape
+    return tag(2, body);
+}
+
+MovieBuilder &MovieBuilder::rectShape(int id, int x0, int y0, int x1, int y1, int r, int g, int b)
+{
+    QByteArray body;
+    u16(body, id);
+    body.append(rect(x0, x1, y0, y1));
+    body.append(char(1));
+    body.append(char(0x00)).append(char(r)).append(char(g)).append(char(b));
+    body.append(char(0));   // no line styles
+    body.append(char(0x10)); // 1 fill bit, 0 line bits
+    Bits s;
+    // Style change: move to (x0, y0), fill0 = 1.
+    s.put(0, 1);
+    s.put(0b00011, 5);      // new styles no, line no, fill1 no, fill0 yes, move yes
+    s.put(17, 5);
+    s.put(quint32(x0) & 0x1ffff, 17);
+    s.put(quint32(y0) & 0x1ffff, 17);
+    s.put(1, 1);            // fill0 index
+    auto line = [&](int dx, int dy) {
+        s.put(1, 1);        // edge
+        s.put(1, 1);        // straight
+        s.put(17 - 2, 4);   // 17 bits per coordinate
+        if (dx != 0 && dy != 0) {
+            s.put(1, 1);
+            s.put(quint32(dx) & 0x1ffff, 17);
+            s.put(quint32(dy) & 0x1ffff, 17);
+        } else {
+            s.put(0, 1);
+            s.put(dx == 0 ? 1 : 0, 1); // vertical?
+            s.put(quint32(dx == 0 ? dy : dx) & 0x1ffff, 17);
+        }
+    };
+    line(x1 - x0, 0);
+    line(0, y1 - y0);
+    line(x0 - x1, 0);
+    line(0, y0 - y1);
+    s.put(0, 6);            // end of shape
+    body.append(s.take());
+    return tag(2, body);
+}
+
+MovieBuilder &MovieBuilder::sprite(int id, const MovieBuilder &timeline)
+{
+    QByteArray body;
+    u16(body, id);
+    int frames = 0;
+    // The frame count only informs; the ShowFrame tags decide.
+    u16(body, frames);
+    body.append(timeline.tags());
+    return tag(39, body, true);
+}
+
+MovieBuilder &MovieBuilder::place(int depth, int id, std::optional<int> tx, const QString &name,
+                                  int clipDepth)
+{
+    QByteArray body;
+    int flags = 0x02 | (tx ? 0x04 : 0) | (name.isEmpty() ? 0 : 0x20) | (clipDepth ? 0x40 : 0);
+    body.append(char(flags));
+    u16(body, depth);
+    u16(body, id);
+    if (tx)
+        body.append(translate(*tx));
+    if (!name.isEmpty())
+        body.append(cstring(name));
+    if (clipDepth)
+        u16(body, clipDepth);
+    return tag(26, body);
+}
+
+MovieBuilder &MovieBuilder::move(int depth, std::optional<int> id, std::optional<int> tx)
+{
+    QByteArray body;
+    body.append(char(0x01 | (id ? 0x02 : 0) | (tx ? 0x04 : 0)));
+    u16(body, depth);
+    if (id)
+        u16(body, *id);
+    if (tx)
+        body.append(translate(*tx));
+    return tag(26, body);
+}
+
+MovieBuilder &MovieBuilder::remove(int depth)
+{
+    QByteArray body;
+    u16(body, depth);
+    return tag(28, body);
+}
+
+MovieBuilder &MovieBuilder::label(const QString &name)
+{
+    return tag(43, cstring(name));
+}
+
+MovieBuilder &MovieBuilder::actions(const QByteArray &records)
+{
+    return tag(12, records + QByteArray(1, 0));
+}
+
+QByteArray MovieBuilder::gotoFrame(int zeroBased)
+{
+    QByteArray out(1, char(0x81));
+    u16(out, 2);
+    u16(out, zeroBased);
+    return out;
+}
+
+QByteArray MovieBuilder::gotoLabel(const QString &label)
+{
+    const QByteArray s = cstring(label);
+    QByteArray out(1, char(0x8C));
+    u16(out, int(s.size()));
+    return out + s;
+}
+
+QByteArray MovieBuilder::setTarget(const QString &path)
+{
+    const QByteArray s = cstring(path);
+    QByteArray out(1, char(0x8B));
+    u16(out, int(s.size()));
+    return out + s;
+}
+
+QByteArray MovieBuilder::gotoFrame2(int oneBased, bool play)
+{
+    QByteArray out(1, char(0x96)); // push integer
+    u16(out, 5);
+    out.append(char(7));
+    u32(out, quint32(oneBased));
+    out.append(char(0x9F));
+    u16(out, 1);
+    out.append(char(play ? 1 : 0));
+    return out;
+}
+
+QByteArray MovieBuilder::build(char compression, int stageW, int stageH, double rate) const
+{
+    QByteArray body = rect(0, stageW, 0, stageH);
+    u16(body, int(rate * 256));
+    int frames = 0;
+    u16(body, frames);
+    body.append(m_tags);
+    QByteArray out;
+    out.append(compression).append("WS").append(char(m_version));
+    u32(out, quint32(8 + body.size()));
+    if (compression == 'F')
+        return out + body;
+    if (compression == 'C') {
+        uLongf size = compressBound(uLong(body.size()));
+        QByteArray packed(qsizetype(size), 0);
+        compress(reinterpret_cast<Bytef *>(packed.data()), &size,
+                 reinterpret_cast<const Bytef *>(body.constData()), uLong(body.size()));
+        packed.resize(qsizetype(size));
+        return out + packed;
+    }
+    // ZWS: the .lzma stream's 13-byte header loses its 8 size bytes.
+    lzma_options_lzma options;
+    lzma_lzma_preset(&options, 6);
+    lzma_stream ls = LZMA_STREAM_INIT;
+    if (lzma_alone_encoder(&ls, &options) != LZMA_OK)
+        return {};
+    QByteArray packed(body.size() + 1024, 0);
+    ls.next_in = reinterpret_cast<const uint8_t *>(body.constData());
+    ls.avail_in = std::size_t(body.size());
+    ls.next_out = reinterpret_cast<uint8_t *>(packed.data());
+    ls.avail_out = std::size_t(packed.size());
+    while (lzma_code(&ls, LZMA_FINISH) == LZMA_OK) {
+    }
+    packed.resize(qsizetype(packed.size() - qsizetype(ls.avail_out)));
+    lzma_end(&ls);
+    u32(out, quint32(packed.size() - 13));
+    out.append(packed.left(5));
+    out.append(packed.mid(13));
+    return out;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+// Writes small movies byte by byte for the engine's tests: a header, then
+// tags appended in order. Sprites are built with a nested builder.
+class MovieBuilder
+{
+public:
+    explicit MovieBuilder(int version = 8) : m_version(version) {}
+
+    // Raw tag with a body; long headers when the body needs them or `forceLong`.
+    MovieBuilder &tag(int code, const QByteArray &body = {}, bool forceLong = false);
+    MovieBuilder &showFrame() { return tag(1); }
+    MovieBuilder &end() { return tag(0); }
+    MovieBuilder &background(int r, int g, int b);
+    // DefineShape with no styles and no edges: a character that draws nothing.
+    MovieBuilder &emptyShape(int id);
+    // DefineShape of a rectangle (twips) with one solid fill.
+    MovieBuilder &rectShape(int id, int x0, int y0, int x1, int y1, int r, int g, int b);
+    MovieBuilder &sprite(int id, const MovieBuilder &timeline);
+    MovieBuilder &place(int depth, int id, std::optional<int> tx = {}, const QString &name = {},
+                        int clipDepth = 0);
+    MovieBuilder &move(int depth, std::optional<int> id, std::optional<int> tx);
+    MovieBuilder &remove(int depth);
+    MovieBuilder &label(const QString &name);
+    // DoAction from raw action bytes (the closing 0 is added).
+    MovieBuilder &actions(const QByteArray &records);
+
+    // Action records.
+    static QByteArray stop() { return QByteArray(1, 0x07); }
+    static QByteArray play() { return QByteArray(1, 0x06); }
+    static QByteArray nextFrame() { return QByteArray(1, 0x04); }
+    static QByteArray gotoFrame(int zeroBased);
+    static QByteArray gotoLabel(const QString &label);
+    static QByteArray setTarget(const QString &path);
+    static QByteArray gotoFrame2(int oneBased, bool play);
+
+    // The whole file: 'F' uncompressed, 'C' zlib, 'Z' LZMA.
+    QByteArray build(char compression = 'F', int stageW = 2000, int stageH = 2000,
+                     double rate = 12) const;
+    const QByteArray &tags() const { return m_tags; }
+
+private:
+    int m_version;
+    QByteArray m_tags;
+};
