@@ -5,6 +5,7 @@
 #include "MorphShapeCharacter.h"
 #include "ShapeCharacter.h"
 #include "ShapeDecoder.h"
+#include "TextDecoder.h"
 
 namespace swf {
 
@@ -23,6 +24,14 @@ enum TagCode {
     DefineBitsJPEG4 = 90,
     DefineBitsLossless = 20,
     DefineBitsLossless2 = 36,
+    DefineFont = 10,
+    DefineFont2 = 48,
+    DefineFont3 = 75,
+    DefineFontInfo = 13,
+    DefineFontInfo2 = 62,
+    DefineText = 11,
+    DefineText2 = 33,
+    DefineEditText = 37,
 };
 
 CharacterPtr decodeShape(int tagCode, BitReader &body, const DecodeContext &context)
@@ -123,6 +132,20 @@ CharacterPtr decodeCharacterTag(int tagCode, BitReader &body, DecodeContext &con
     case DefineBitsLossless:
     case DefineBitsLossless2:
         return decodeBitmap(tagCode, body, context);
+    case DefineFont:
+        return textdecoder::decodeFont(body, context);
+    case DefineFont2:
+    case DefineFont3:
+        return textdecoder::decodeFont2(body, context, tagCode == DefineFont3);
+    case DefineFontInfo:
+    case DefineFontInfo2:
+        textdecoder::decodeFontInfo(body, context, tagCode == DefineFontInfo2);
+        return nullptr;
+    case DefineText:
+    case DefineText2:
+        return textdecoder::decodeText(body, context, tagCode == DefineText2);
+    case DefineEditText:
+        return textdecoder::decodeEditText(body, context);
     default:
         return nullptr;
     }
@@ -143,6 +166,14 @@ bool isCharacterTag(int tagCode)
     case DefineBitsJPEG4:
     case DefineBitsLossless:
     case DefineBitsLossless2:
+    case DefineFont:
+    case DefineFont2:
+    case DefineFont3:
+    case DefineFontInfo:
+    case DefineFontInfo2:
+    case DefineText:
+    case DefineText2:
+    case DefineEditText:
         return true;
     default:
         return false;

@@ -4,7 +4,9 @@ set(SWF_CHARACTER_SOURCES
     BitmapCharacter.cpp BitmapCharacter.h
     BitmapDecoder.cpp BitmapDecoder.h
     CharacterDecoder.cpp
+    EditTextCharacter.cpp EditTextCharacter.h
     FillStyle.cpp FillStyle.h
+    FontCharacter.cpp FontCharacter.h
     Gradient.cpp Gradient.h
     Interpolation.h
     LineStyle.cpp LineStyle.h
@@ -13,4 +15,6 @@ set(SWF_CHARACTER_SOURCES
     ShapeDecoder.cpp ShapeDecoder.h
     ShapeDrawing.cpp ShapeDrawing.h
     ShapeEdge.h
+    TextCharacter.cpp TextCharacter.h
+    TextDecoder.cpp TextDecoder.h
 )

@@ -1,0 +1,37 @@
+#include "TextCharacter.h"
+
+#include <QPainter>
+
+namespace swf {
+
+TextCharacter::TextCharacter(int id, const QRectF &bounds, const Matrix &matrix, QVector<Run> runs)
+    : Character(id), m_bounds(bounds), m_matrix(matrix), m_runs(std::move(runs))
+{
+}
+
+QRectF TextCharacter::bounds(double) const { return m_bounds; }
+
+void TextCharacter::draw(const RenderContext &context) const
+{
+    if (!context.painter || m_runs.isEmpty())
+        return;
+    QPainter &painter = *context.painter;
+    const QTransform old = painter.transform();
+    const bool oldAntialias = painter.testRenderHint(QPainter::Antialiasing);
+    painter.setTransform(m_matrix * context.matrix * old);
+    painter.setRenderHint(QPainter::Antialiasing, context.antialias);
+    for (const Run &run : m_runs)
+        painter.fillPath(run.path, context.cxform.apply(run.color));
+    painter.setRenderHint(QPainter::Antialiasing, oldAntialias);
+    painter.setTransform(old);
+}
+
+QPainterPath TextCharacter::clipPath(double) const
+{
+    QPainterPath area;
+    for (const Run &run : m_runs)
+        area.addPath(run.path);
+    return m_matrix.map(area);
+}
+
+} // namespace swf

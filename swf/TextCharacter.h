@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Character.h"
+
+#include <QColor>
+#include <QVector>
+
+namespace swf {
+
+// Static text (DefineText, DefineText2): glyph outlines placed at decode
+// time, one path per run of one colour, in the text's own twips.
+class TextCharacter : public Character
+{
+public:
+    struct Run
+    {
+        QColor color;
+        QPainterPath path;           // twips, before the text matrix
+    };
+
+    TextCharacter(int id, const QRectF &bounds, const Matrix &matrix, QVector<Run> runs);
+
+    Type type() const override { return Type::Text; }
+    QRectF bounds(double ratio = 0.0) const override;
+    void draw(const RenderContext &context) const override;
+    QPainterPath clipPath(double ratio = 0.0) const override;
+
+private:
+    QRectF m_bounds;
+    Matrix m_matrix;
+    QVector<Run> m_runs;
+};
+
+} // namespace swf
