@@ -4,7 +4,7 @@ namespace StoryBook {
 
 std::vector<Story> all()
 {
-    return {seme()};
+    return {seme(), pupazzo(), torta(), giornata(), mela(), bruco(), castello(), vestirsi()};
 }
 
 } // namespace StoryBook

@@ -10,5 +10,12 @@ namespace StoryBook {
 std::vector<Story> all();
 
 Story seme();
+Story pupazzo();
+Story torta();
+Story giornata();
+Story mela();
+Story bruco();
+Story castello();
+Story vestirsi();
 
 } // namespace StoryBook

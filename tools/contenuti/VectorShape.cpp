@@ -79,6 +79,18 @@ VectorShape &VectorShape::close()
     return *this;
 }
 
+VectorShape &VectorShape::moveBy(QPointF d)
+{
+    m_start += d;
+    for (Segment &s : m_segments) {
+        s.control += d;
+        s.to += d;
+    }
+    m_paint.start += d;
+    m_paint.end += d;
+    return *this;
+}
+
 VectorShape &VectorShape::fill(const QColor &color)
 {
     m_paint = {Paint::Kind::Solid, color, color, {}, {}};

@@ -44,6 +44,9 @@ public:
     VectorShape &quadTo(QPointF control, QPointF to);
     VectorShape &close();
 
+    // Shifts the contour and its gradient.
+    VectorShape &moveBy(QPointF offset);
+
     VectorShape &fill(const QColor &color);
     VectorShape &linear(const QColor &from, const QColor &to, QPointF start, QPointF end);
     VectorShape &radial(const QColor &centre, const QColor &rim, QPointF at, double radius);
