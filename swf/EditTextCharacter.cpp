@@ -76,7 +76,9 @@ QVector<EditTextCharacter::Line> EditTextCharacter::layoutLines() const
     QString text = d.text;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    const double available = d.bounds.width() - 2 * kGutter - d.leftMargin - d.rightMargin;
+    // Wrapping lets a line run into the right gutter: players keep lines
+    // that overflow the inner width by a little.
+    const double available = d.bounds.width() - kGutter - d.leftMargin - d.rightMargin;
 
     QVector<Line> lines;
     const QStringList paragraphs = text.split(QLatin1Char('\n'));

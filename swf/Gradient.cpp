@@ -36,19 +36,30 @@ QColor mixLinearLight(const QColor &a, const QColor &b, double t)
 
 QBrush Gradient::brush(const ColorTransform &cxform) const
 {
+    // No stops: players fill black.
     if (stops.isEmpty())
-        return QBrush(Qt::transparent);
+        return QBrush(cxform.apply(Qt::black));
     if (stops.size() == 1)
         return QBrush(cxform.apply(stops.first().color));
 
-    // Stops out of order in the file (or crossing during a morph) are sorted,
-    // as Qt requires.
-    QVector<Stop> sorted = stops;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const Stop &a, const Stop &b) { return a.ratio < b.ratio; });
+    // Ratios must grow: one that does not is moved a step (1/255) past the
+    // one before, as players do; the stops piled up at the end after that
+    // are dropped, the first of them kept.
+    QVector<Stop> ordered;
+    ordered.reserve(stops.size());
+    for (const Stop &stop : stops) {
+        Stop s = stop;
+        if (!ordered.isEmpty()) {
+            const double previous = ordered.last().ratio;
+            if (previous >= 1.0)
+                break;
+            s.ratio = std::max(s.ratio, std::min(previous + 1.0 / 255, 1.0));
+        }
+        ordered.append(s);
+    }
     QGradientStops qstops;
     const Stop *previous = nullptr;
-    for (const Stop &stop : sorted) {
+    for (const Stop &stop : ordered) {
         const QColor color = cxform.apply(stop.color);
         // Qt interpolates in sRGB only: linear-light gradients get extra
         // stops computed here so that the curve between them is close.

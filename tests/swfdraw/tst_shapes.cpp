@@ -98,6 +98,8 @@ private slots:
     void gradientSpread_data();
     void gradientSpread();
     void radialGradient();
+    void gradientRatiosOutOfOrder_data();
+    void gradientRatiosOutOfOrder();
     void styleIndexOutOfRangeIsIgnored();
     void truncatedTagThrows();
     void garbageNeverCrashes();
@@ -292,6 +294,46 @@ void ShapeTest::radialGradient()
     const QRgb half = image.pixel(75, 50);      // half the radius
     QVERIFY2(std::abs(qRed(half) - 128) < 12 && std::abs(qBlue(half) - 128) < 12,
              testsupport::describe(half));
+}
+
+void ShapeTest::gradientRatiosOutOfOrder_data()
+{
+    QTest::addColumn<QVector<int>>("ratios");
+    QTest::addColumn<QVector<QColor>>("colors");
+    QTest::addColumn<QColor>("left");       // a quarter along the gradient
+    QTest::addColumn<QColor>("right");      // past its end
+    const QColor green(0, 255, 0);
+    QTest::newRow("falling ratio: a hard step")
+        << QVector<int>{127, 0} << QVector<QColor>{red, green} << red << green;
+    QTest::newRow("stops piled at the end: the first wins")
+        << QVector<int>{254, 0, 0} << QVector<QColor>{red, blue, green} << red << blue;
+    QTest::newRow("no stops: black") << QVector<int>{} << QVector<QColor>{} << QColor(Qt::black)
+                                     << QColor(Qt::black);
+}
+
+void ShapeTest::gradientRatiosOutOfOrder()
+{
+    QFETCH(QVector<int>, ratios);
+    QFETCH(QVector<QColor>, colors);
+    QFETCH(QColor, left);
+    QFETCH(QColor, right);
+    // A linear gradient over x 0..1000 twips, filling x 0..2000.
+    SwfWriter w;
+    w.u16(1).rect(0, 2000, 0, 1000);
+    w.u8(1).u8(0x10).matrix(1000.0 / 32768, 1000.0 / 32768, 500, 0);
+    w.ub(2, 0).ub(2, 0).ub(4, ratios.size());
+    for (int i = 0; i < ratios.size(); ++i)
+        w.u8(ratios[i]).rgb(colors[i]);
+    w.u8(0);
+    w.ub(4, 1).ub(4, 0);
+    w.styleChange(1, -1, -1, true, 0, 0, 1, 0);
+    w.lineTo(0, 1000).lineTo(2000, 0).lineTo(0, -1000).lineTo(-2000, 0);
+    w.endShape();
+    const auto shape = decode(22, w.data());
+    QVERIFY(shape);
+    const QImage image = render(*shape, {100, 50});
+    COMPARE_PIXEL(image, 12, 25, left);
+    COMPARE_PIXEL(image, 80, 25, right);
 }
 
 void ShapeTest::styleIndexOutOfRangeIsIgnored()
