@@ -89,7 +89,9 @@ Clip *Clip::child(const QString &name) const
 void Clip::place(int depth, int characterId, const Matrix &matrix, const ColorTransform &cxform,
                  int blendMode)
 {
-    erase(depth);
+    // Like a timeline, a button keeps the first record at a depth.
+    if (m_objects.count(depth))
+        return;
     if (DisplayObject *object = create(depth, characterId)) {
         object->matrix = matrix;
         object->cxform = cxform;
@@ -99,8 +101,12 @@ void Clip::place(int depth, int characterId, const Matrix &matrix, const ColorTr
 
 void Clip::runCommands(int frame)
 {
-    for (const DisplayCommand &command : m_timeline->frames[std::size_t(frame)].commands)
+    for (const DisplayCommand &command : m_timeline->frames[std::size_t(frame)].commands) {
+        if (m_world.overBudget())
+            return;
+        ++m_world.commandsRun;
         apply(command);
+    }
 }
 
 void Clip::queueActions(int frame)
@@ -136,9 +142,10 @@ DisplayObject *Clip::create(int depth, int characterId)
             return &object;
         }
     }
-    if (m_world.liveObjects >= ClipWorld::MaxObjects)
+    if (m_world.liveObjects >= ClipWorld::MaxObjects || m_world.overBudget())
         return nullptr;
     ++m_world.liveObjects;
+    ++m_world.objectsCreated;
     DisplayObject &object = m_objects[depth];
     object.characterId = characterId;
     object.character = m_world.movie->character(characterId);

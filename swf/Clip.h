@@ -41,9 +41,28 @@ struct ClipWorld
     unsigned long long tick = 0;
     std::vector<Pending> pending;
     int liveObjects = 0;
+    // Work done in the current tick: display list tags applied and objects
+    // created. Past the budgets, a tick stops changing the display list, so
+    // that jumps back and forth over long timelines or objects replaced
+    // over and over cannot stall the player.
+    long long commandsRun = 0;
+    int objectsCreated = 0;
+
+    bool overBudget() const
+    {
+        return commandsRun >= MaxCommandsPerTick || objectsCreated >= MaxCreationsPerTick;
+    }
+    void startTick()
+    {
+        ++tick;
+        commandsRun = 0;
+        objectsCreated = 0;
+    }
 
     static constexpr int MaxNesting = 64;
     static constexpr int MaxObjects = 20000;
+    static constexpr long long MaxCommandsPerTick = 1000000;
+    static constexpr int MaxCreationsPerTick = 50000;
 };
 
 // A timeline being played (the main movie, or one placement of a sprite) or

@@ -62,7 +62,7 @@ struct Player::State
                 continue; // removed by an earlier action of this tick
             Clip *target = owner.get();
             for (const Action &a : *pending.actions) {
-                if (--budget <= 0)
+                if (--budget <= 0 || world.overBudget())
                     break;
                 if (a.op == Action::Op::SetTarget) {
                     target = a.text.isEmpty() ? owner.get()
@@ -153,7 +153,7 @@ const MovieInfo &Player::info() const { return m_movie->info(); }
 
 void Player::advance()
 {
-    ++m_state->world.tick;
+    m_state->world.startTick();
     m_state->root->advance();
     m_state->runActions();
 }

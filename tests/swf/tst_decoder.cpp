@@ -72,6 +72,8 @@ private slots:
     void deepSpriteNestingBounded();
     void selfPlacingSpritesBounded();
     void actionPingPongBounded();
+    void selfPlacingButtonBounded();
+    void longJumpsBounded();
     void tagCounts();
 };
 
@@ -285,6 +287,48 @@ void TestDecoder::actionPingPongBounded()
     p->advance();
     p->advance();
     QVERIFY(timer.elapsed() < 5000);
+}
+
+void TestDecoder::selfPlacingButtonBounded()
+{
+    // DefineButton2 whose up state shows the button itself, several times at
+    // one depth and at others: each copy would rebuild the whole tree.
+    QByteArray body("\x01\x00\x00\x00\x00", 5); // id 1, flags, no actions
+    for (int i = 0; i < 6; ++i) {
+        body.append(char(0x01));                    // up state
+        body.append("\x01\x00", 2);                // character 1: itself
+        body.append(char(1 + i / 3)).append(char(0)); // depths 1 and 2
+        body.append(char(0));                       // identity matrix
+        body.append(char(0));                       // no colour transform
+    }
+    body.append(char(0));
+    MovieBuilder b;
+    b.tag(34, body).place(1, 1).showFrame().end();
+    QElapsedTimer timer;
+    timer.start();
+    auto p = swf::Player::fromBytes(b.build());
+    QVERIFY(p);
+    exercise(*p);
+    QVERIFY(countObjects(p->rootClip()) <= swf::ClipWorld::MaxObjects);
+    QVERIFY2(timer.elapsed() < 10000, "a self-placing button took too long");
+}
+
+void TestDecoder::longJumpsBounded()
+{
+    // Jumping between the first and the last of 3000 frames, each placing
+    // and removing an object, replays the whole timeline at every jump.
+    MovieBuilder b;
+    b.emptyShape(1);
+    b.actions(MovieBuilder::gotoFrame(2999)).showFrame();
+    for (int f = 1; f < 2999; ++f)
+        b.place(1, 1).remove(1).showFrame();
+    b.actions(MovieBuilder::gotoFrame(0)).showFrame().end();
+    QElapsedTimer timer;
+    timer.start();
+    auto p = swf::Player::fromBytes(b.build());
+    QVERIFY(p);
+    p->advance();
+    QVERIFY2(timer.elapsed() < 10000, "jumps over a long timeline took too long");
 }
 
 void TestDecoder::tagCounts()
