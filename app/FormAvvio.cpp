@@ -14,7 +14,6 @@ FormAvvio::FormAvvio(QWidget *parent)
     : platform::Form(parent)
 {
     setObjectName(QStringLiteral("FormAvvio"));
-    setClientSize(8745, 6480);
     setCaption(QString());
     // Cyan as laid out; Form_Load always paints over it with a palette colour.
     setBackColor(0xFFFF00);
@@ -48,6 +47,8 @@ FormAvvio::FormAvvio(QWidget *parent)
     Label2[0]->setAlignment(platform::Label::Center);
 
     connect(BottoneAvvio, &platform::Control::Click, this, &FormAvvio::BottoneAvvio_Click);
+
+    setClientSize(8745, 6480);
 }
 
 void FormAvvio::Form_Load()

@@ -54,7 +54,6 @@ Form1::Form1(QWidget *parent)
     using platform::Label;
 
     setObjectName(QStringLiteral("Form1"));
-    setClientSize(LarghezzaProgetto, AltezzaProgetto);
     setCaption(QString());
     setBackColor(0x0080FF);
     setWindowIcon(IconeProgramma::Icona(QStringLiteral("faccina-si")));
@@ -164,6 +163,9 @@ Form1::Form1(QWidget *parent)
     connect(MenuAzzera, &platform::Control::Click, this, &Form1::MenuAzzera_Click);
     connect(MenuInformazioni, &platform::Control::Click, this, &Form1::MenuInformazioni_Click);
     connect(mnuEsci, &platform::Control::Click, this, &Form1::mnuEsci_Click);
+
+    // Last, once the menu bar stands: the design client area lies below it.
+    setClientSize(LarghezzaProgetto, AltezzaProgetto);
 }
 
 QString Form1::elencoEsercizi(int indice) const
