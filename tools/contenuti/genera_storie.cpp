@@ -3,7 +3,6 @@
 #include "StoryExporter.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
 
@@ -23,7 +22,7 @@ static const char kHelp[] =
 
 int main(int argc, char **argv)
 {
-    QGuiApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         std::fputs(kHelp, stdout);
