@@ -98,11 +98,41 @@ void Form::Show()
         return;
     show();
     m_shown = true;
+    // The frame is known only now: an outer size set while hidden is made
+    // true again, which may bring one more Resize.
+    applySetGeometry();
+    if (!m_loaded)
+        return;
     // The system may never activate a window (no window manager at all):
-    // the first showing is the first activation in any case.
+    // the first showing is the first activation in any case. The system's
+    // own activation of it, if it comes, confirms this one.
     if (!m_activatedOnce) {
         m_activatedOnce = true;
+        m_awaitingSystemActivation = true;
         fireActivate();
+    }
+}
+
+void Form::applySetGeometry()
+{
+    const QRect outer = frameGeometry();
+    const QSize frame = outer.size() - geometry().size();
+    QSize inner = size();
+    if (!std::isnan(m_setWidth))
+        inner.setWidth(std::max(0, qRound(Twips::toPixelsX(m_setWidth)) - frame.width()));
+    if (!std::isnan(m_setHeight))
+        inner.setHeight(std::max(0, qRound(Twips::toPixelsY(m_setHeight)) - frame.height()));
+    QPoint place = outer.topLeft();
+    if (!std::isnan(m_setLeft))
+        place.setX(qRound(Twips::toPixelsX(m_setLeft)));
+    if (!std::isnan(m_setTop))
+        place.setY(qRound(Twips::toPixelsY(m_setTop)));
+    if (place != outer.topLeft())
+        QMainWindow::move(place);
+    if (inner != size()) {
+        resize(inner);
+        syncClientGeometry();
+        noteSizeChange();
     }
 }
 
@@ -124,6 +154,7 @@ void Form::closeEvent(QCloseEvent *event)
         s_activeForm = nullptr;
     m_loaded = false;
     m_activatedOnce = false;
+    m_awaitingSystemActivation = false;
     m_lastScaleWidth = m_lastScaleHeight = -1;
 }
 
@@ -243,6 +274,17 @@ void Form::setBackColor(quint32 bgr)
     m_client->setPalette(palette);
 }
 
+void Form::setPaintLocked(bool locked)
+{
+    if (m_paintLocked == locked)
+        return;
+    m_paintLocked = locked;
+    // The request that was held back is replaced by one drawing of the
+    // whole window, done now.
+    if (!locked && isVisible())
+        repaint();
+}
+
 void Form::setPicture(const Picture &picture)
 {
     m_picture = picture;
@@ -326,11 +368,25 @@ void Form::setPropertyByName(const QString &property, const QVariant &value)
 bool Form::event(QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::UpdateRequest:
+        // Painting is held back as a whole: the window's queued drawing
+        // stays queued and is done in one pass when the lock is released.
+        if (m_paintLocked)
+            return true;
+        break;
     case QEvent::WindowActivate:
         // Only a move from another of the program's Forms is an activation;
         // the first one was given at the first showing.
-        if (m_loaded && m_activatedOnce && s_activeForm != this)
+        if (!m_loaded || !m_activatedOnce)
+            break;
+        if (m_awaitingSystemActivation) {
+            // The system's late word on the first showing, possibly arriving
+            // after another Form was shown: not a new activation.
+            m_awaitingSystemActivation = false;
+            s_activeForm = this;
+        } else if (s_activeForm != this) {
             fireActivate();
+        }
         break;
     case QEvent::WindowStateChange:
         // A size change that came while minimised found nothing to lay out;

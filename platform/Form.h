@@ -105,6 +105,8 @@ private:
     void updateTabOrder();
     void fireActivate();
     void syncClientGeometry() const;
+    void applySetGeometry();
+    void setPaintLocked(bool locked);
     void watchPaints(QWidget *widget);
 
     QWidget *m_client;
@@ -114,6 +116,8 @@ private:
     bool m_loaded = false;
     bool m_activatedOnce = false;
     bool m_shown = false;
+    bool m_awaitingSystemActivation = false;
+    bool m_paintLocked = false;
     bool m_destroying = false;
     bool m_resizedWhileMinimized = false;
     double m_lastScaleWidth = -1, m_lastScaleHeight = -1;

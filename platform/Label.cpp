@@ -10,7 +10,6 @@ Label::Label(Form *form, const QString &name, int index, Control *container)
 {
     // Transparent: the container's colour shows behind the text.
     m_label->setAutoFillBackground(false);
-    m_label->setAttribute(Qt::WA_TranslucentBackground);
     m_label->setTextFormat(Qt::PlainText);
     m_label->setWordWrap(false);
     m_label->setForegroundRole(QPalette::WindowText);

@@ -1,38 +1,131 @@
 #include "MovieView.h"
 
+#include "Player.h"
+
 #include <QPainter>
+#include <cmath>
 
 namespace platform {
+
+namespace {
+// Far behind its schedule (a stalled machine), a movie starts its clock
+// again rather than running through every missed frame at once.
+constexpr double MaxCatchUpSeconds = 1.0;
+
+double frameRateOf(const swf::Player &player)
+{
+    const double rate = player.info().frameRate;
+    // A header rate of 0 (or nonsense) falls back to the common default;
+    // very high rates are held to what a screen can show.
+    return rate > 0 && std::isfinite(rate) ? std::min(rate, 120.0) : 12.0;
+}
+} // namespace
 
 MovieView::MovieView(QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &MovieView::tick);
 }
 
 MovieView::~MovieView() = default;
 
-bool MovieView::load(const QString &)
+bool MovieView::load(const QString &path)
 {
+    stop();
+    QString error;
+    m_player = swf::Player::load(path, &error);
+    m_frame = QImage();
+    m_frameStale = true;
     update();
-    return false;
+    return m_player != nullptr;
 }
 
 void MovieView::clear()
 {
+    stop();
+    m_player.reset();
+    m_frame = QImage();
+    m_frameStale = true;
     update();
 }
 
-bool MovieView::hasMovie() const { return false; }
-void MovieView::play() {}
-void MovieView::stop() {}
-bool MovieView::isPlaying() const { return false; }
-int MovieView::currentFrame() const { return 0; }
+int MovieView::currentFrame() const
+{
+    return m_player ? m_player->currentFrame() : 0;
+}
+
+void MovieView::play()
+{
+    if (!m_player || m_playing)
+        return;
+    m_playing = true;
+    m_framesRun = 0;
+    m_clock.start();
+    scheduleNext();
+}
+
+void MovieView::stop()
+{
+    m_playing = false;
+    m_timer.stop();
+}
+
+void MovieView::scheduleNext()
+{
+    // Frame n is due n frame periods after the start: waiting for the next
+    // due time, not for a fixed interval, keeps the schedule from drifting.
+    const double period = 1000.0 / frameRateOf(*m_player);
+    const double due = (m_framesRun + 1) * period;
+    const double wait = due - double(m_clock.nsecsElapsed()) / 1e6;
+    m_timer.start(std::max(0, int(std::ceil(wait))));
+}
+
+void MovieView::tick()
+{
+    if (!m_playing || !m_player)
+        return;
+    const double rate = frameRateOf(*m_player);
+    const qint64 due = qint64(std::floor(double(m_clock.nsecsElapsed()) / 1e9 * rate));
+    qint64 steps = due - m_framesRun;
+    if (steps > rate * MaxCatchUpSeconds) {
+        steps = 1;
+        m_framesRun = due - 1;
+    }
+    // Late frames are run but not drawn: only the last one is shown.
+    for (qint64 i = 0; i < steps; ++i)
+        m_player->advance();
+    if (steps > 0) {
+        m_framesRun += steps;
+        m_frameStale = true;
+        update();
+    }
+    scheduleNext();
+}
 
 void MovieView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
+    if (!m_player) {
+        painter.fillRect(rect(), Qt::white);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (pixels.isEmpty())
+        return;
+    if (m_frameStale || m_frame.size() != pixels) {
+        m_frame = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        m_frame.setDevicePixelRatio(ratio);
+        m_frame.fill(m_player->info().background);
+        QPainter stage(&m_frame);
+        m_player->render(stage, QRectF(QPointF(0, 0), QSizeF(size())));
+        m_frameStale = false;
+        ++m_renderCount;
+    }
+    painter.drawImage(QPoint(0, 0), m_frame);
 }
 
 } // namespace platform

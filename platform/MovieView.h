@@ -1,11 +1,24 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTimer>
 #include <QWidget>
+#include <memory>
+
+namespace swf {
+class Player;
+}
 
 namespace platform {
 
-// The widget behind the movie control. Until a movie is shown it is
-// filled with the player's default background, white.
+// The widget behind the movie control: plays an swf::Player at the movie's
+// frame rate and draws its stage ShowAll. Without a movie it is filled
+// with the player's default background, white.
+//
+// The last frame drawn is kept as an image of the widget's size and drawn
+// again until the frame or the size changes, so a halted movie costs one
+// image copy per paint and no rendering.
 class MovieView : public QWidget
 {
     Q_OBJECT
@@ -13,16 +26,33 @@ public:
     explicit MovieView(QWidget *parent);
     ~MovieView() override;
 
+    // False, with the view back on its background, when the file cannot be
+    // read or decoded.
     bool load(const QString &path);
     void clear();
-    bool hasMovie() const;
+    bool hasMovie() const { return m_player != nullptr; }
     void play();
     void stop();
-    bool isPlaying() const;
+    bool isPlaying() const { return m_playing; }
     int currentFrame() const;
+    // How often the stage was rendered, for tests and benchmarks.
+    int renderCount() const { return m_renderCount; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    void tick();
+    void scheduleNext();
+
+    std::unique_ptr<swf::Player> m_player;
+    QTimer m_timer;
+    QElapsedTimer m_clock;      // since play() started the current run
+    qint64 m_framesRun = 0;     // frames advanced since then
+    bool m_playing = false;
+    QImage m_frame;             // the stage as last rendered, at the widget's size
+    bool m_frameStale = true;
+    int m_renderCount = 0;
 };
 
 } // namespace platform

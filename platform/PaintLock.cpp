@@ -22,15 +22,14 @@ bool PaintLock::LockWindowUpdate(Form *form)
             return false;
         Form *released = current;
         current = nullptr;
-        // Turning updates back on schedules the one repaint of the window.
-        released->setUpdatesEnabled(true);
+        released->setPaintLocked(false);
         return true;
     }
     // One window at a time, as the system call allows.
     if (current && current != form)
         return false;
     current = form;
-    form->setUpdatesEnabled(false);
+    form->setPaintLocked(true);
     return true;
 }
 

@@ -1,0 +1,257 @@
+#include "Form.h"
+#include "Label.h"
+#include "MenuEntry.h"
+#include "MessageBox.h"
+#include "ToolkitError.h"
+#include "Twips.h"
+
+#include <QAbstractButton>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QtTest>
+
+using namespace platform;
+
+namespace {
+// A window that writes down its events in the order they come.
+class RecordingForm : public Form
+{
+public:
+    QStringList events;
+    QList<QSizeF> resizeSizes;
+    std::function<void()> onLoad;
+    std::function<void()> onActivate;
+
+protected:
+    void Form_Load() override
+    {
+        events << QStringLiteral("Load");
+        if (onLoad)
+            onLoad();
+    }
+    void Form_Resize() override
+    {
+        events << QStringLiteral("Resize");
+        resizeSizes << QSizeF(ScaleWidth(), ScaleHeight());
+    }
+    void Form_Activate() override
+    {
+        events << QStringLiteral("Activate");
+        if (onActivate)
+            onActivate();
+    }
+};
+} // namespace
+
+class TestForm : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { Twips::overrideDpi(96); }
+    void cleanup() { Twips::overrideDpi(0); }
+
+    void loadComesFirstAndOnce()
+    {
+        RecordingForm form;
+        form.setClientSize(9825, 6555);
+        QVERIFY(form.events.isEmpty());
+        form.Show();
+        QCOMPARE(form.events, (QStringList{"Load", "Resize", "Activate"}));
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.resizeSizes.first(), QSizeF(9825, 6555));
+        form.Show();
+        QCOMPARE(form.events.count("Load"), 1);
+        QCOMPARE(form.events.count("Activate"), 1);
+    }
+
+    void sizeSetInLoadResizesBeforeShowing()
+    {
+        RecordingForm form;
+        form.setClientSize(3000, 2000);
+        form.onLoad = [&form] {
+            form.setHeight(4500);
+            form.setWidth(6000);
+        };
+        form.Show();
+        // Load first, then a Resize for each change of the client size (the
+        // window's frame, known once it is shown, may bring one more), and
+        // Activate last.
+        QCOMPARE(form.events.first(), QStringLiteral("Load"));
+        QCOMPARE(form.events.last(), QStringLiteral("Activate"));
+        QVERIFY(form.events.count("Resize") >= 2);
+        QCOMPARE(form.events.count("Activate"), 1);
+        QCOMPARE(form.resizeSizes.last(), QSizeF(form.ScaleWidth(), form.ScaleHeight()));
+        for (qsizetype i = 1; i < form.resizeSizes.size(); ++i)
+            QVERIFY(form.resizeSizes.at(i) != form.resizeSizes.at(i - 1));
+        QCOMPARE(form.Width(), 6000.0);
+        QCOMPARE(form.Height(), 4500.0);
+    }
+
+    void resizeOncePerSizeAndNotForMoves()
+    {
+        RecordingForm form;
+        form.setClientSize(3000, 2000);
+        form.Show();
+        form.events.clear();
+
+        form.setWidth(4500);
+        QCOMPARE(form.events, QStringList{"Resize"});
+        form.setWidth(4500);
+        form.setLeft(300);
+        form.setTop(150);
+        QCoreApplication::processEvents();
+        QCOMPARE(form.events, QStringList{"Resize"});
+        const int frame = form.frameGeometry().width() - form.clientArea()->width();
+        QCOMPARE(form.ScaleWidth(), 4500.0 - frame * 15.0);
+
+        // A change from outside the program (the user, the window manager).
+        form.resize(form.width(), form.height() + 40);
+        QTRY_COMPARE(form.events.size(), 2);
+        QCOMPARE(form.resizeSizes.last().height(), form.clientArea()->height() * 15.0);
+        QTest::qWait(50);
+        QCOMPARE(form.events.size(), 2);
+    }
+
+    void activateNotAfterMessageBox()
+    {
+        RecordingForm form;
+        form.setClientSize(3000, 2000);
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        QTRY_VERIFY(form.isActiveWindow());
+        QCOMPARE(form.events.count("Activate"), 1);
+
+        // A real box, answered by a timer as a person would.
+        QTimer::singleShot(200, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Ok)->click();
+        });
+        const int result = MessageBox::MsgBox(QStringLiteral("Informazioni"), 64, QStringLiteral("L'Ambrelia"));
+        QCOMPARE(result, MessageBox::ResultOk);
+        form.activateWindow();
+        QTRY_VERIFY(form.isActiveWindow());
+        QTest::qWait(50);
+        QCOMPARE(form.events.count("Activate"), 1);
+
+        // Another application taking the focus and giving it back: here a
+        // window that is not one of the program's Forms.
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        form.activateWindow();
+        QTRY_VERIFY(form.isActiveWindow());
+        QTest::qWait(50);
+        QCOMPARE(form.events.count("Activate"), 1);
+    }
+
+    void activateWhenComingFromAnotherForm()
+    {
+        RecordingForm first;
+        RecordingForm second;
+        first.setClientSize(3000, 2000);
+        second.setClientSize(3000, 2000);
+        first.Show();
+        second.Show();
+        QCOMPARE(second.events.count("Activate"), 1);
+        second.activateWindow();
+        QTRY_VERIFY(second.isActiveWindow());
+        first.activateWindow();
+        QTRY_VERIFY(first.isActiveWindow());
+        QTRY_COMPARE(first.events.count("Activate"), 2);
+        QCOMPARE(second.events.count("Activate"), 1);
+    }
+
+    void outerGeometryReadsBackAsSet()
+    {
+        RecordingForm form;
+        form.setClientSize(3000, 2000);
+        form.setTop(121.5);
+        form.setLeft(90);
+        form.setHeight(540);
+        form.setWidth(727);
+        QCOMPARE(form.Top(), 121.5);
+        QCOMPARE(form.Left(), 90.0);
+        QCOMPARE(form.Width(), 727.0);
+        QCOMPARE(form.Height(), 540.0);
+        // Moved from outside: the real place wins again.
+        form.move(form.frameGeometry().x() + 20, form.frameGeometry().y());
+        QCOMPARE(form.Left(), (form.frameGeometry().x()) * 15.0);
+        QVERIFY_THROWS_EXCEPTION(ToolkitError, form.setWidth(-1));
+    }
+
+    void clientAreaIsBelowTheMenuBar()
+    {
+        RecordingForm form;
+        new MenuEntry(&form, QStringLiteral("MenuAzzera"), QStringLiteral("Azzera conteggio          "));
+        new MenuEntry(&form, QStringLiteral("mnuEsci"), QStringLiteral("Esci"));
+        form.setClientSize(9825, 6555);
+        QCOMPARE(form.ScaleWidth(), 9825.0);
+        QCOMPARE(form.ScaleHeight(), 6555.0);
+        QVERIFY(form.Height() > form.ScaleHeight());
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.ScaleHeight(), 6555.0);
+        QCOMPARE(form.clientArea()->mapTo(&form, QPoint(0, 0)).y(), form.menuBar()->height());
+        QCOMPARE(form.menuBar()->actions().size(), 2);
+        QCOMPARE(form.menuBar()->actions().first()->text().size(), 26);
+        QCOMPARE(form.propertyByName("ScaleWidth").toDouble(), 9825.0);
+    }
+
+    void windowStateAndProperties()
+    {
+        RecordingForm form;
+        form.setClientSize(3000, 2000);
+        QCOMPARE(form.WindowState(), 0);
+        QCOMPARE(form.propertyByName("WindowState").toInt(), 0);
+        form.setBackColor(0x0080FF);
+        QCOMPARE(form.clientArea()->palette().color(QPalette::Window), QColor(255, 128, 0));
+        QCOMPARE(form.BackColor(), 0x0080FFu);
+        form.setPropertyByName("Tag", "@");
+        QCOMPARE(form.propertyByName("Tag").toString(), QStringLiteral("@"));
+        try {
+            form.propertyByName("X1");
+            QFAIL("X1 on a window");
+        } catch (const ToolkitError &error) {
+            QCOMPARE(error.number(), 438);
+        }
+        try {
+            form.setPropertyByName("ScaleWidth", 100);
+            QFAIL("ScaleWidth set");
+        } catch (const ToolkitError &error) {
+            QCOMPARE(error.number(), 383);
+        }
+        QVERIFY_THROWS_EXCEPTION(ToolkitError, form.setWindowState(5));
+    }
+
+    void controlsInCreationOrder()
+    {
+        RecordingForm form;
+        auto *a = new Label(&form, QStringLiteral("A"));
+        auto *menu = new MenuEntry(&form, QStringLiteral("M"), QStringLiteral("m"));
+        auto *b0 = new Label(&form, QStringLiteral("B"), 0);
+        auto *b1 = new Label(&form, QStringLiteral("B"), 1);
+        QCOMPARE(form.Controls(), (QList<Control *>{a, menu, b0, b1}));
+        QCOMPARE(form.control(QStringLiteral("B"), 1), b1);
+        QCOMPARE(form.control(QStringLiteral("b"), 0), b0);
+        QCOMPARE(form.control(QStringLiteral("B")), nullptr);
+        delete b0;
+        QCOMPARE(form.Controls(), (QList<Control *>{a, menu, b1}));
+    }
+
+    void unloadHidesAndKeepsTheObject()
+    {
+        RecordingForm form;
+        form.setClientSize(3000, 2000);
+        form.Show();
+        QVERIFY(form.isLoaded());
+        form.Unload();
+        QVERIFY(!form.isVisible());
+        QVERIFY(!form.isLoaded());
+        QCOMPARE(form.Controls().size(), 0);
+    }
+};
+
+QTEST_MAIN(TestForm)
+#include "tst_form.moc"
