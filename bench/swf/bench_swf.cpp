@@ -1,0 +1,131 @@
+// Drawing cost of the movie engine, as ratios measured in one run:
+//  - for each corpus movie and each story movie (content/gif/*.swf), the
+//    mean time to advance and draw one frame at 1920 x 1080, against a
+//    plain QPainter fill of an image of that size;
+//  - the processor share of playing each story movie at its own rate,
+//    full HD, for a few seconds (process CPU time / wall time).
+//
+//   bench_swf [CORPUS_DIR] [STORY_DIR]
+#include "Player.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+const QSize FullHd(1920, 1080);
+
+double fillMs(QImage &image)
+{
+    QElapsedTimer t;
+    const int reps = 200;
+    t.start();
+    for (int i = 0; i < reps; ++i) {
+        QPainter p(&image);
+        p.fillRect(image.rect(), QColor(i % 256, 128, 64));
+    }
+    return t.nsecsElapsed() / 1e6 / reps;
+}
+
+// Mean ms per frame over `frames` frames (advance, then draw).
+double frameMs(swf::Player &player, QImage &image, int frames)
+{
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < frames; ++i) {
+        player.advance();
+        QPainter p(&image);
+        player.render(p, image.rect());
+    }
+    return t.nsecsElapsed() / 1e6 / frames;
+}
+
+double cpuSeconds()
+{
+    timespec ts;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+// Plays at the movie's rate for `seconds`, frames dropped rather than
+// queued when late, as the movie control does.
+double playShare(swf::Player &player, QImage &image, double seconds)
+{
+    const double period = 1000.0 / player.info().frameRate;
+    QElapsedTimer wall;
+    wall.start();
+    const double cpu0 = cpuSeconds();
+    qint64 frame = 0;
+    while (wall.elapsed() < seconds * 1000) {
+        const qint64 due = qint64(wall.elapsed() / period);
+        if (due > frame) {
+            frame = due;
+            player.advance();
+            QPainter p(&image);
+            player.render(p, image.rect());
+        }
+        const double next = (frame + 1) * period - wall.elapsed();
+        if (next > 0)
+            QThread::usleep((unsigned long)(next * 1000));
+    }
+    return (cpuSeconds() - cpu0) / (wall.elapsed() / 1000.0);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    QGuiApplication app(argc, argv);
+    const QString corpus = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(SWF_CORPUS_DIR);
+    const QString stories = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(STORY_DIR);
+
+    QImage image(FullHd, QImage::Format_ARGB32_Premultiplied);
+    const double fill = fillMs(image);
+    std::printf("plain fill of 1920x1080: %.3f ms\n", fill);
+
+    struct Row { QString name; double ms; };
+    std::vector<Row> rows;
+    QDir ref(corpus + QStringLiteral("/flash-reference"));
+    for (const QString &name : ref.entryList({QStringLiteral("*.swf")}, QDir::Files, QDir::Name)) {
+        auto player = swf::Player::load(ref.filePath(name));
+        if (player)
+            rows.push_back({QStringLiteral("corpus ") + name, frameMs(*player, image, 10)});
+    }
+    const QStringList storyFiles = QDir(stories).entryList({QStringLiteral("*.swf")}, QDir::Files, QDir::Name);
+    for (const QString &name : storyFiles) {
+        auto player = swf::Player::load(stories + u'/' + name);
+        if (player)
+            rows.push_back({QStringLiteral("story ") + name, frameMs(*player, image, 30)});
+    }
+    std::sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.ms > b.ms; });
+    double sum = 0;
+    std::printf("\nframe at 1920x1080 / plain fill, slowest first:\n");
+    for (const Row &r : rows) {
+        std::printf("  %-50s %8.3f ms  x %.2f\n", qPrintable(r.name), r.ms, r.ms / fill);
+        sum += r.ms;
+    }
+    if (!rows.empty())
+        std::printf("mean over %zu movies: x %.2f\n", rows.size(), sum / rows.size() / fill);
+
+    std::printf("\nprocessor share while playing at the movie's rate, 1920x1080:\n");
+    if (storyFiles.isEmpty())
+        std::printf("  no story movies in %s\n", qPrintable(stories));
+    for (const QString &name : storyFiles) {
+        auto player = swf::Player::load(stories + u'/' + name);
+        if (player)
+            std::printf("  %-50s %5.1f%% of one core\n", qPrintable(name),
+                        100 * playShare(*player, image, 4));
+    }
+    return 0;
+}
