@@ -94,6 +94,7 @@ private slots:
     void fillRule_data();
     void fillRule();
     void strokes();
+    void strokeClosedAtItsStart();
     void colourTransformOfSolidFill();
     void gradientSpread_data();
     void gradientSpread();
@@ -215,6 +216,30 @@ void ShapeTest::strokes()
     // Drawn much smaller, the wide line stays at least a pixel wide.
     const QImage small = render(*shape, {20, 20}, QTransform::fromScale(0.005, 0.005));
     QVERIFY2(qRed(small.pixel(5, 7)) < 128, testsupport::describe(small.pixel(5, 7)));
+}
+
+void ShapeTest::strokeClosedAtItsStart()
+{
+    // DefineShape4: a 10-pixel green square outline with flat caps and
+    // mitred joins, starting and ending at its top left corner.
+    SwfWriter w;
+    w.u16(1).rect(0, 4000, 0, 4000).rect(0, 4000, 0, 4000).u8(0);
+    w.u8(0);
+    w.u8(1).u16(200);
+    w.ub(2, 1).ub(2, 2).flag(false).flag(false).flag(false).flag(false);
+    w.ub(5, 0).flag(false).ub(2, 1);
+    w.u16(3 * 256).rgba(green);
+    w.ub(4, 0).ub(4, 1);
+    w.styleChange(-1, -1, 1, true, 1000, 1000, 0, 1);
+    w.lineTo(2000, 0).lineTo(0, 2000).lineTo(-2000, 0).lineTo(0, -2000);
+    w.endShape();
+    const auto shape = decode(83, w.data());
+    QVERIFY(shape);
+    const QImage image = render(*shape, {200, 200});
+    COMPARE_PIXEL(image, 47, 47, green);             // the corner where the stroke starts and ends
+    COMPARE_PIXEL(image, 152, 47, green);            // another corner, always joined
+    COMPARE_PIXEL(image, 100, 48, green);
+    COMPARE_PIXEL(image, 100, 100, Qt::white);
 }
 
 void ShapeTest::colourTransformOfSolidFill()
