@@ -4,6 +4,7 @@
 #include "ToolkitError.h"
 #include "Twips.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace platform {
@@ -59,7 +60,9 @@ void Line::applyGeometry()
         return;
     const QPoint a(qRound(Twips::toPixelsX(m_x1)), qRound(Twips::toPixelsY(m_y1)));
     const QPoint b(qRound(Twips::toPixelsX(m_x2)), qRound(Twips::toPixelsY(m_y2)));
-    const QRect box = QRect(a, b).normalized().adjusted(0, 0, 1, 1);
+    // Both end pixels lie inside the box (QRect::normalized would drop one).
+    const QRect box(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                    QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
     view->setGeometry(box);
     view->setSegment(a - box.topLeft(), b - box.topLeft());
 }
