@@ -85,6 +85,9 @@ QBrush Gradient::brush(const ColorTransform &cxform) const
         gradient = QRadialGradient(QPointF(0, 0), kHalfSquare, QPointF(f * kHalfSquare, 0));
     }
     gradient.setStops(qstops);
+    // Players blend the stops' straight (not premultiplied) components:
+    // it matters where the stops' alphas differ.
+    gradient.setInterpolationMode(QGradient::ComponentInterpolation);
     gradient.setSpread(spread == Spread::Reflect  ? QGradient::ReflectSpread
                        : spread == Spread::Repeat ? QGradient::RepeatSpread
                                                   : QGradient::PadSpread);

@@ -99,6 +99,7 @@ private slots:
     void gradientSpread_data();
     void gradientSpread();
     void radialGradient();
+    void gradientBlendsStraightComponents();
     void gradientRatiosOutOfOrder_data();
     void gradientRatiosOutOfOrder();
     void styleIndexOutOfRangeIsIgnored();
@@ -319,6 +320,27 @@ void ShapeTest::radialGradient()
     const QRgb half = image.pixel(75, 50);      // half the radius
     QVERIFY2(std::abs(qRed(half) - 128) < 12 && std::abs(qBlue(half) - 128) < 12,
              testsupport::describe(half));
+}
+
+void ShapeTest::gradientBlendsStraightComponents()
+{
+    // Opaque blue to transparent red over x 0..2000: half way the colour is
+    // half blue, half red (not blue fading out), at half alpha.
+    SwfWriter w;
+    w.u16(1).rect(0, 2000, 0, 1000);
+    w.u8(1).u8(0x10).matrix(2000.0 / 32768, 2000.0 / 32768, 1000, 0);
+    w.ub(2, 0).ub(2, 0).ub(4, 2);
+    w.u8(0).rgba(QColor(0, 0, 255, 255)).u8(255).rgba(QColor(255, 0, 0, 0));
+    w.u8(0);
+    w.ub(4, 1).ub(4, 0);
+    w.styleChange(1, -1, -1, true, 0, 0, 1, 0);
+    w.lineTo(0, 1000).lineTo(2000, 0).lineTo(0, -1000).lineTo(-2000, 0);
+    w.endShape();
+    const auto shape = decode(32, w.data());
+    QVERIFY(shape);
+    const QImage image = render(*shape, {100, 50});
+    QVERIFY2(testsupport::near(image.pixel(50, 25), QColor(191, 128, 191), 8),
+             testsupport::describe(image.pixel(50, 25)));
 }
 
 void ShapeTest::gradientRatiosOutOfOrder_data()
