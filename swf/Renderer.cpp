@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <memory>
 #include <vector>
 
 namespace swf {
@@ -118,58 +119,85 @@ void Renderer::draw(const Clip &clip, const Matrix &toDevice, const ColorTransfo
 void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const Matrix &m,
                         const ColorTransform &cx)
 {
-    const auto &objects = clip.objects();
-    for (auto it = objects.begin(); it != objects.end();) {
-        const DisplayObject &object = it->second;
-        if (object.clipDepth <= 0) {
-            drawObject(p, area, object, object.matrix * m, cx);
-            ++it;
+    // A mask (an object with a clip depth) opens a layer that the objects
+    // after it draw into, and its shape cuts that layer out when closed, so
+    // mask edges are anti-aliased like any other edge. Masks form a stack:
+    // only the innermost one closes when the depth passes its clip depth,
+    // and an outer one stays open at least as long as those inside it.
+    struct Layer
+    {
+        // Held by pointer: the painter keeps the image's address.
+        std::unique_ptr<QImage> image; // null: the mask covers nothing visible
+        QRect rect;                  // in the coordinates of `p`
+        int clipDepth = 0;
+        std::vector<MaskPiece> pieces;
+        std::unique_ptr<QPainter> painter;
+    };
+    std::vector<Layer> layers;
+
+    auto close = [&]() {
+        Layer layer = std::move(layers.back());
+        layers.pop_back();
+        if (!layer.image)
+            return;
+        const Matrix shift = QTransform::fromTranslate(-layer.rect.x(), -layer.rect.y());
+        QImage mask = makeLayer(layer.rect);
+        {
+            QPainter mp(&mask);
+            mp.setRenderHint(QPainter::Antialiasing, m_antialias);
+            mp.setPen(Qt::NoPen);
+            mp.setBrush(Qt::black);
+            for (const MaskPiece &piece : layer.pieces) {
+                mp.setTransform(piece.matrix * shift);
+                mp.drawPath(piece.path);
+            }
+        }
+        layer.painter->setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        layer.painter->drawImage(0, 0, mask);
+        layer.painter.reset();
+        --m_layers;
+        QPainter *below = layers.empty() ? &p : layers.back().painter.get();
+        const QPoint origin = layers.empty() ? QPoint() : layers.back().rect.topLeft();
+        if (below)
+            below->drawImage(layer.rect.topLeft() - origin, *layer.image);
+    };
+
+    for (const auto &[depth, object] : clip.objects()) {
+        while (!layers.empty() && depth > layers.back().clipDepth)
+            close();
+        const bool hidden = !layers.empty() && !layers.back().image;
+        const QRect current = layers.empty() ? area : layers.back().rect;
+        if (object.clipDepth > 0) {
+            Layer layer;
+            layer.clipDepth = object.clipDepth;
+            if (!hidden) {
+                collectMask(object, object.matrix * m, layer.pieces);
+                QRectF bounds;
+                for (const MaskPiece &piece : layer.pieces)
+                    bounds |= piece.matrix.mapRect(piece.path.boundingRect());
+                layer.rect = bounds.toAlignedRect().adjusted(-1, -1, 1, 1) & current;
+                if (!layer.rect.isEmpty() && m_layers < MaxLayers) {
+                    ++m_layers;
+                    layer.image = std::make_unique<QImage>(makeLayer(layer.rect));
+                    layer.painter = std::make_unique<QPainter>(layer.image.get());
+                }
+            }
+            layers.push_back(std::move(layer));
             continue;
         }
-        // A mask: the objects above it, up to its clip depth, are drawn
-        // into a layer that the mask's shape then cuts out, so that the
-        // mask's edge is anti-aliased like any other edge.
-        const Matrix maskMatrix = object.matrix * m;
-        auto end = std::next(it);
-        while (end != objects.end() && end->first <= object.clipDepth)
-            ++end;
-        std::vector<MaskPiece> pieces;
-        collectMask(object, maskMatrix, pieces);
-        QRectF bounds;
-        for (const MaskPiece &piece : pieces)
-            bounds |= piece.matrix.mapRect(piece.path.boundingRect());
-        const QRect rect = bounds.toAlignedRect().adjusted(-1, -1, 1, 1) & area;
-        if (!rect.isEmpty() && m_layers < MaxLayers) {
-            ++m_layers;
-            QImage layer = makeLayer(rect);
-            const Matrix shift = QTransform::fromTranslate(-rect.x(), -rect.y());
-            {
-                QPainter lp(&layer);
-                for (auto inner = std::next(it); inner != end; ++inner) {
-                    if (inner->second.clipDepth > 0)
-                        continue; // masks under a mask draw nothing of their own
-                    drawObject(lp, QRect(QPoint(0, 0), rect.size()), inner->second,
-                               inner->second.matrix * m * shift, cx);
-                }
-                QImage mask = makeLayer(rect);
-                {
-                    QPainter mp(&mask);
-                    mp.setRenderHint(QPainter::Antialiasing, m_antialias);
-                    mp.setPen(Qt::NoPen);
-                    mp.setBrush(Qt::black);
-                    for (const MaskPiece &piece : pieces) {
-                        mp.setTransform(piece.matrix * shift);
-                        mp.drawPath(piece.path);
-                    }
-                }
-                lp.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-                lp.drawImage(0, 0, mask);
-            }
-            p.drawImage(rect.topLeft(), layer);
-            --m_layers;
+        if (hidden)
+            continue;
+        if (layers.empty()) {
+            drawObject(p, area, object, object.matrix * m, cx);
+        } else {
+            Layer &top = layers.back();
+            const Matrix shift = QTransform::fromTranslate(-top.rect.x(), -top.rect.y());
+            drawObject(*top.painter, QRect(QPoint(0, 0), top.rect.size()), object,
+                       object.matrix * m * shift, cx);
         }
-        it = end;
     }
+    while (!layers.empty())
+        close();
 }
 
 void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &object,

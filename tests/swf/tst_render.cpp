@@ -1,0 +1,91 @@
+// The render loop on hand-built display lists: masks by clip depth and
+// their stacking, the stage shown "ShowAll", sprites drawn through their
+// placement.
+#include "MovieBuilder.h"
+#include "Player.h"
+
+#include <QPainter>
+#include <QtTest>
+
+namespace {
+
+// Stage 2000 x 2000 twips = 100 x 100 pixels, white.
+std::unique_ptr<swf::Player> movie(MovieBuilder &b)
+{
+    QString error;
+    auto p = swf::Player::fromBytes(b.build('F', 2000, 2000), &error);
+    if (!p)
+        qWarning("%s", qPrintable(error));
+    return p;
+}
+
+} // namespace
+
+class TestRender : public QObject
+{
+    Q_OBJECT
+private slots:
+    void maskClipsItsRange_data();
+    void maskClipsItsRange();
+    void showAll();
+};
+
+void TestRender::maskClipsItsRange_data()
+{
+    QTest::addColumn<int>("contentDepth");
+    QTest::addColumn<QPoint>("inside");   // a pixel that shows the content
+    QTest::addColumn<QPoint>("outside");  // a pixel the masks hide
+    // Mask A (x 0-50 px) at depth 1 clips up to depth 3; mask B (x 25-100 px)
+    // sits at depth 3, inside A's range, and clips up to depth 5.
+    QTest::newRow("under A alone") << 2 << QPoint(10, 50) << QPoint(75, 50);
+    QTest::newRow("under B: A stays open while B is") << 5 << QPoint(40, 50) << QPoint(75, 50);
+    QTest::newRow("under B, left of it") << 5 << QPoint(40, 50) << QPoint(10, 50);
+    QTest::newRow("past both") << 6 << QPoint(75, 50) << QPoint(-1, -1);
+}
+
+void TestRender::maskClipsItsRange()
+{
+    QFETCH(int, contentDepth);
+    QFETCH(QPoint, inside);
+    QFETCH(QPoint, outside);
+    MovieBuilder b;
+    b.rectShape(1, 0, 0, 1000, 2000, 0, 0, 0);      // mask A
+    b.rectShape(2, 500, 0, 2000, 2000, 0, 0, 0);    // mask B
+    b.rectShape(3, 0, 0, 2000, 2000, 255, 0, 0);    // red content
+    b.place(1, 1, {}, {}, 3).place(3, 2, {}, {}, 5).place(contentDepth, 3).showFrame().end();
+    auto p = movie(b);
+    QVERIFY(p);
+    const QImage image = p->renderImage();
+    QCOMPARE(image.size(), QSize(100, 100));
+    QCOMPARE(image.pixelColor(inside), QColor(Qt::red));
+    if (outside.x() >= 0)
+        QCOMPARE(image.pixelColor(outside), QColor(Qt::white));
+    // The masks themselves are never drawn.
+    if (contentDepth != 6)
+        QCOMPARE(image.pixelColor(99, 0) == QColor(Qt::black), false);
+}
+
+void TestRender::showAll()
+{
+    MovieBuilder inner;
+    inner.place(1, 1).showFrame().end();
+    MovieBuilder b;
+    b.background(0, 0, 255).rectShape(1, 0, 0, 1000, 1000, 0, 255, 0).sprite(2, inner);
+    b.place(1, 2, 1000).showFrame().end(); // the sprite, moved right by half the stage
+    auto p = movie(b);
+    QVERIFY(p);
+    // 100 x 100 stage into 300 x 150: scale 1.5, centred with 75 px margins.
+    QImage image(300, 150, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    p->render(painter, image.rect());
+    painter.end();
+    QCOMPARE(image.pixelColor(10, 75), QColor(Qt::blue));    // margin: background
+    QCOMPARE(image.pixelColor(100, 30), QColor(Qt::blue));   // stage left half
+    QCOMPARE(image.pixelColor(75 + 100, 30), QColor(Qt::green)); // sprite at 50..100 px * 1.5
+    QCOMPARE(image.pixelColor(75 + 100, 100), QColor(Qt::blue));
+    QCOMPARE(p->renderImage(QSize(40, 80)).pixelColor(30, 30), QColor(Qt::green));
+}
+
+QTEST_MAIN(TestRender)
+#include "tst_render.moc"
