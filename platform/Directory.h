@@ -7,10 +7,17 @@ namespace platform {
 
 // The toolkit's directory listing: Dir(pattern, attributes) returns the bare
 // name of the first entry matching the pattern's last component, Dir() the
-// next one, "" at the end. Patterns match without regard to letter case;
-// attributes 16 adds folders to the ordinary files. The listing order is
-// the file system's own, not sorted. A folder that cannot be read raises
-// error 76 (path not found) from Dir(pattern, ...).
+// next one, "" at the end. The pattern is a folder, a separator ('/' or
+// '\\') and a name with the wildcards '*' and '?'; it matches without
+// regard to letter case, and "*.*" matches every name. Attributes 16 adds
+// folders (with "." and "..", which the caller skips) to the ordinary
+// files. The listing order is the file system's own, not sorted; names
+// starting with a dot are listed like any other.
+//
+// Errors: a folder that does not exist (or is a file) gives "". A folder
+// that exists but cannot be read (no permission, a link loop) raises 76
+// (path not found) from Dir(pattern, ...). Dir() without a listing under
+// way, or again after it returned the final "", raises 5.
 class Directory
 {
 public:

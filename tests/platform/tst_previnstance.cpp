@@ -1,0 +1,118 @@
+#include "App.h"
+
+#include <QProcess>
+#include <QtTest>
+
+#include <csignal>
+#include <cstdio>
+#include <thread>
+
+using namespace platform;
+
+// The single-copy rule across processes. The test binary plays the other
+// copies itself: "hold NAME" takes the lock and waits to be killed,
+// "check NAME" reports on stdout whether another copy holds it.
+class TestPrevInstance : public QObject
+{
+    Q_OBJECT
+private:
+    QString m_name;
+
+    QString runCheck()
+    {
+        QProcess check;
+        check.start(QCoreApplication::applicationFilePath(), {QStringLiteral("check"), m_name});
+        if (!check.waitForFinished(20000))
+            return QStringLiteral("timeout");
+        return QString::fromLatin1(check.readAllStandardOutput()).trimmed();
+    }
+
+    void startHolder(QProcess &holder)
+    {
+        holder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("hold"), m_name});
+        QVERIFY(holder.waitForReadyRead(20000));
+        QCOMPARE(QString::fromLatin1(holder.readLine()).trimmed(), QStringLiteral("held"));
+    }
+
+private slots:
+    void init()
+    {
+        m_name = QStringLiteral("ambrelia-test-%1-%2")
+                     .arg(QCoreApplication::applicationPid())
+                     .arg(QTest::currentTestFunction());
+    }
+
+    void secondCopyIsRefused()
+    {
+        QProcess holder;
+        startHolder(holder);
+        QCOMPARE(runCheck(), QStringLiteral("running"));
+        QCOMPARE(runCheck(), QStringLiteral("running"));
+        holder.kill();
+        QVERIFY(holder.waitForFinished(20000));
+        // The next copy takes over the lock of the killed one (and removes
+        // its file when it ends).
+        QCOMPARE(runCheck(), QStringLiteral("alone"));
+    }
+
+    void killedHolderLeavesNothingBehind()
+    {
+        QProcess holder;
+        startHolder(holder);
+        QCOMPARE(runCheck(), QStringLiteral("running"));
+        ::kill(pid_t(holder.processId()), SIGKILL);
+        QVERIFY(holder.waitForFinished(20000));
+        QCOMPARE(holder.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(runCheck(), QStringLiteral("alone"));
+    }
+
+    void ownLockIsNoOtherCopy()
+    {
+        QVERIFY(!App::PrevInstance(m_name));
+        QVERIFY(!App::PrevInstance(m_name));
+        QCOMPARE(runCheck(), QStringLiteral("running"));
+    }
+
+    void pathIsTheProgramsFolder()
+    {
+        const QString path = App::Path();
+        QVERIFY(!path.endsWith(QLatin1Char('/')));
+        QCOMPARE(path, QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath());
+        QVERIFY(QFileInfo::exists(path + QStringLiteral("/tst_previnstance")));
+        App::overridePath(QStringLiteral("/tmp/altrove/"));
+        QCOMPARE(App::Path(), QStringLiteral("/tmp/altrove"));
+        App::overridePath(QString());
+        QCOMPARE(App::Path(), path);
+    }
+
+    void versionRecord()
+    {
+        App::setUpVersionRecord();
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Ambrelia"));
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Calvisto"));
+        QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00"));
+        QVERIFY(QCoreApplication::organizationName().isEmpty());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && (qstrcmp(argv[1], "hold") == 0 || qstrcmp(argv[1], "check") == 0)) {
+        QCoreApplication app(argc, argv);
+        const bool other = App::PrevInstance(QString::fromLocal8Bit(argv[2]));
+        if (qstrcmp(argv[1], "check") == 0) {
+            std::printf("%s\n", other ? "running" : "alone");
+            return 0;
+        }
+        std::printf("%s\n", other ? "refused" : "held");
+        std::fflush(stdout);
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    QApplication app(argc, argv);
+    TestPrevInstance test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_previnstance.moc"
