@@ -60,8 +60,9 @@ QImage makeLayer(const QRect &rect)
     return layer;
 }
 
-// Blend modes Qt has no composition mode for, done on premultiplied pixels.
-void blendManually(QImage &dst, const QPoint &at, const QImage &src, int mode)
+// Subtract, which Qt has no composition mode for: the layer's colour taken
+// from the backdrop, on premultiplied pixels.
+void blendManually(QImage &dst, const QPoint &at, const QImage &src)
 {
     const QRect rect = QRect(at, src.size()).intersected(dst.rect());
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
@@ -69,22 +70,11 @@ void blendManually(QImage &dst, const QPoint &at, const QImage &src, int mode)
         const QRgb *s = reinterpret_cast<const QRgb *>(src.constScanLine(y - at.y()));
         for (int x = rect.left(); x <= rect.right(); ++x) {
             const QRgb sp = s[x - at.x()];
-            const int sa = qAlpha(sp);
-            if (sa == 0)
+            if (qAlpha(sp) == 0)
                 continue;
             const QRgb dp = d[x];
-            int r, g, b;
-            if (mode == 9) { // subtract: the layer's colour taken from the background
-                r = qMax(0, qRed(dp) - qRed(sp));
-                g = qMax(0, qGreen(dp) - qGreen(sp));
-                b = qMax(0, qBlue(dp) - qBlue(sp));
-            } else {         // invert: the background inverted where the layer covers it
-                const int da = qAlpha(dp);
-                r = (qRed(dp) * (255 - sa) + (da - qRed(dp)) * sa) / 255;
-                g = (qGreen(dp) * (255 - sa) + (da - qGreen(dp)) * sa) / 255;
-                b = (qBlue(dp) * (255 - sa) + (da - qBlue(dp)) * sa) / 255;
-            }
-            d[x] = qRgba(r, g, b, qAlpha(dp));
+            d[x] = qRgba(qMax(0, qRed(dp) - qRed(sp)), qMax(0, qGreen(dp) - qGreen(sp)),
+                         qMax(0, qBlue(dp) - qBlue(sp)), qAlpha(dp));
         }
     }
 }
@@ -96,7 +86,7 @@ QPainter::CompositionMode compositionFor(int mode)
     case 4: return QPainter::CompositionMode_Screen;
     case 5: return QPainter::CompositionMode_Lighten;
     case 6: return QPainter::CompositionMode_Darken;
-    case 7: return QPainter::CompositionMode_Difference;
+    case 7: case 10: return QPainter::CompositionMode_Difference;
     case 8: return QPainter::CompositionMode_Plus;
     case 11: return QPainter::CompositionMode_DestinationIn;
     case 12: return QPainter::CompositionMode_DestinationOut;
@@ -224,10 +214,18 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
                     m * QTransform::fromTranslate(-rect.x(), -rect.y()), combined);
     }
     --m_layers;
-    if (mode == 9 || mode == 10) {
+    if (mode == 10) {
+        // Invert: the backdrop's colours turned over wherever the layer
+        // covers it, by the layer's alpha; a white copy of the layer
+        // composited by difference does just that, and on an empty backdrop
+        // gives white, as the players draw it.
+        QPainter white(&layer);
+        white.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        white.fillRect(layer.rect(), Qt::white);
+    } else if (mode == 9) {
         auto *image = dynamic_cast<QImage *>(p.device());
         if (image && image->format() == QImage::Format_ARGB32_Premultiplied) {
-            blendManually(*image, rect.topLeft(), layer, mode);
+            blendManually(*image, rect.topLeft(), layer);
             return;
         }
     }
