@@ -1,0 +1,202 @@
+#include "Form.h"
+#include "MovieControl.h"
+#include "MovieView.h"
+#include "Twips.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace platform;
+
+namespace {
+// Packs values into bits, most significant first, as SWF records are.
+class Bits
+{
+public:
+    void put(quint32 value, int count)
+    {
+        for (int i = count - 1; i >= 0; --i) {
+            m_byte = quint8((m_byte << 1) | ((value >> i) & 1));
+            if (++m_used == 8)
+                flush();
+        }
+    }
+    QByteArray take()
+    {
+        if (m_used)
+            put(0, 8 - m_used);
+        return m_bytes;
+    }
+
+private:
+    void flush()
+    {
+        m_bytes.append(char(m_byte));
+        m_byte = 0;
+        m_used = 0;
+    }
+    QByteArray m_bytes;
+    quint8 m_byte = 0;
+    int m_used = 0;
+};
+
+void putU16(QByteArray &out, int value)
+{
+    out.append(char(value & 0xFF));
+    out.append(char((value >> 8) & 0xFF));
+}
+
+// A movie of `frames` empty frames on a 100 x 50 pixel stage in `background`.
+QByteArray tinyMovie(QColor background, int frames, int framesPerSecond)
+{
+    Bits stage;
+    stage.put(15, 5);
+    for (int value : {0, 2000, 0, 1000})
+        stage.put(quint32(value), 15);
+    QByteArray body = stage.take();
+    putU16(body, framesPerSecond << 8);   // 8.8 fixed point
+    putU16(body, frames);
+    putU16(body, (9 << 6) | 3);           // SetBackgroundColor
+    body.append(char(background.red()));
+    body.append(char(background.green()));
+    body.append(char(background.blue()));
+    for (int i = 0; i < frames; ++i)
+        putU16(body, 1 << 6);             // ShowFrame
+    putU16(body, 0);                      // End
+
+    QByteArray file("FWS");
+    file.append(char(6));
+    const quint32 length = quint32(8 + body.size());
+    for (int i = 0; i < 4; ++i)
+        file.append(char((length >> (8 * i)) & 0xFF));
+    return file + body;
+}
+} // namespace
+
+// The movie control: its background without a movie, the first frame after
+// loading, playing and halting.
+class TestMovie : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly))
+            return QString();
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    static QColor centreColour(Control *control)
+    {
+        const QImage shot = control->widget()->grab().toImage();
+        return QColor(shot.pixel(shot.width() / 2, shot.height() / 2));
+    }
+
+private slots:
+    void initTestCase() { Twips::overrideDpi(96); }
+
+    void missingOrBrokenMovieStaysOnBackground_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("missing") << QString() << QByteArray();
+        QTest::newRow("not a movie") << "finto.swf" << QByteArray("GIF89a non un film");
+        QTest::newRow("empty") << "vuoto.swf" << QByteArray();
+    }
+    void missingOrBrokenMovieStaysOnBackground()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        const QString path = name.isEmpty() ? m_dir.filePath(QStringLiteral("manca.swf")) : write(name, bytes);
+        Form form;
+        auto *movie = new MovieControl(&form, QStringLiteral("ShockwaveFlash1"));
+        movie->move(3240, 240, 2775, 2535);
+        movie->setMovie(path);
+        QCOMPARE(movie->Movie(), path);
+        QVERIFY(!movie->hasMovie());
+        QCOMPARE(movie->currentFrame(), 0);
+        movie->Play();
+        QVERIFY(!movie->isPlaying());
+        movie->Stop();
+        QCOMPARE(centreColour(movie), QColor(Qt::white));
+    }
+
+    void showsTheFirstFrame()
+    {
+        Form form;
+        auto *movie = new MovieControl(&form, QStringLiteral("ShockwaveFlash1"));
+        movie->move(3240, 240, 2775, 2535);
+        movie->setPropertyByName("Movie", write(QStringLiteral("1.swf"), tinyMovie(QColor(200, 30, 40), 3, 12)));
+        QVERIFY(movie->hasMovie());
+        QVERIFY(!movie->isPlaying());
+        QCOMPARE(movie->currentFrame(), 1);
+        QCOMPARE(centreColour(movie), QColor(200, 30, 40));
+        // Another movie replaces it; an unreadable one leaves the background.
+        movie->setMovie(write(QStringLiteral("2.swf"), tinyMovie(QColor(10, 120, 250), 2, 12)));
+        QCOMPARE(centreColour(movie), QColor(10, 120, 250));
+        movie->setMovie(m_dir.filePath(QStringLiteral("manca.swf")));
+        QVERIFY(!movie->hasMovie());
+        QCOMPARE(centreColour(movie), QColor(Qt::white));
+    }
+
+    void playsAndHalts()
+    {
+        Form form;
+        form.setClientSize(9825, 6555);
+        auto *movie = new MovieControl(&form, QStringLiteral("ShockwaveFlash1"));
+        movie->move(3240, 240, 2775, 2535);
+        movie->setMovie(write(QStringLiteral("3.swf"), tinyMovie(Qt::green, 100, 50)));
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        movie->Stop();
+        QTest::qWait(100);
+        QCOMPARE(movie->currentFrame(), 1);
+
+        movie->Play();
+        QVERIFY(movie->isPlaying());
+        QTRY_VERIFY(movie->currentFrame() >= 4);
+        movie->Stop();
+        QVERIFY(!movie->isPlaying());
+        const int halted = movie->currentFrame();
+        QTest::qWait(150);
+        QCOMPARE(movie->currentFrame(), halted);
+
+        // Play goes on from where the movie stands.
+        movie->Play();
+        QTRY_VERIFY(movie->currentFrame() > halted);
+        movie->Stop();
+    }
+
+    void haltedMovieIsNotRenderedAgain()
+    {
+        Form form;
+        form.setClientSize(9825, 6555);
+        auto *movie = new MovieControl(&form, QStringLiteral("ShockwaveFlash1"));
+        movie->move(3240, 240, 2775, 2535);
+        movie->setMovie(write(QStringLiteral("4.swf"), tinyMovie(Qt::blue, 2, 12)));
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto *view = qobject_cast<MovieView *>(movie->widget());
+        QVERIFY(view);
+        QTRY_VERIFY(view->renderCount() >= 1);
+        const int rendered = view->renderCount();
+        for (int i = 0; i < 5; ++i) {
+            view->repaint();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(view->renderCount(), rendered);
+        // A new size is rendered once.
+        movie->setWidth(4000);
+        view->repaint();
+        view->repaint();
+        QCOMPARE(view->renderCount(), rendered + 1);
+    }
+};
+
+QTEST_MAIN(TestMovie)
+#include "tst_movie.moc"
