@@ -201,6 +201,11 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
         drawContent(p, area, object, m, combined);
         return;
     }
+    // Alpha and erase cut into the group of a layer below them; with no
+    // such group there is nothing for them to act on and players draw
+    // nothing.
+    if ((mode == 11 || mode == 12) && m_blendGroups == 0)
+        return;
     QRectF bounds = deviceBounds(object, m);
     // Strokes may reach a little past the bounds the file gives.
     QRect rect = bounds.isEmpty() ? area : bounds.toAlignedRect().adjusted(-2, -2, 2, 2) & area;
@@ -210,8 +215,10 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
     QImage layer = makeLayer(rect);
     {
         QPainter lp(&layer);
+        ++m_blendGroups;
         drawContent(lp, QRect(QPoint(0, 0), rect.size()), object,
                     m * QTransform::fromTranslate(-rect.x(), -rect.y()), combined);
+        --m_blendGroups;
     }
     --m_layers;
     if (mode == 10) {

@@ -33,6 +33,7 @@ private:
     QPainter &m_painter;
     bool m_antialias;
     int m_layers = 0;                // nesting of offscreen layers, bounded
+    int m_blendGroups = 0;           // blend-mode layers being drawn into
 };
 
 } // namespace swf
