@@ -57,11 +57,39 @@ QImage BitmapCharacter::transformedImage(const ColorTransform &cxform) const
     if (cxform.isIdentity())
         return m_image;
     std::lock_guard lock(m_cacheMutex);
-    if (m_cachedImage.isNull() || !sameTransform(cxform, m_cachedTransform)) {
-        m_cachedImage = applyTransform(m_image, cxform);
-        m_cachedTransform = cxform;
-    }
-    return m_cachedImage;
+    if (m_cached.image.isNull() || !sameTransform(cxform, m_cached.cxform))
+        m_cached = {cxform, applyTransform(m_image, cxform)};
+    return m_cached.image;
+}
+
+const QImage &BitmapCharacter::paddedImage() const
+{
+    std::call_once(m_paddedOnce, [this] {
+        if (m_image.isNull())
+            return;
+        const int w = m_image.width(), h = m_image.height();
+        QImage padded(w + 2, h + 2, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < h + 2; ++y) {
+            const auto *source = reinterpret_cast<const QRgb *>(m_image.constScanLine(std::clamp(y - 1, 0, h - 1)));
+            auto *line = reinterpret_cast<QRgb *>(padded.scanLine(y));
+            line[0] = source[0];
+            std::copy(source, source + w, line + 1);
+            line[w + 1] = source[w - 1];
+        }
+        m_padded = padded;
+    });
+    return m_padded;
+}
+
+QImage BitmapCharacter::transformedPaddedImage(const ColorTransform &cxform) const
+{
+    if (cxform.isIdentity())
+        return paddedImage();
+    const QImage &padded = paddedImage();
+    std::lock_guard lock(m_cacheMutex);
+    if (m_cachedPadded.image.isNull() || !sameTransform(cxform, m_cachedPadded.cxform))
+        m_cachedPadded = {cxform, applyTransform(padded, cxform)};
+    return m_cachedPadded.image;
 }
 
 void BitmapCharacter::draw(const RenderContext &context) const

@@ -24,11 +24,24 @@ public:
     // placed bitmap is usually drawn with the same transform frame after frame.
     QImage transformedImage(const ColorTransform &cxform) const;
 
+    // The image with a border of one pixel repeating its edges, for clipped
+    // bitmap fills: smoothing then blends the edges with themselves, not
+    // with the opposite side of the tiled image. Pixel (1, 1) is the
+    // bitmap's (0, 0).
+    const QImage &paddedImage() const;
+    QImage transformedPaddedImage(const ColorTransform &cxform) const;
+
 private:
     QImage m_image;
+    mutable std::once_flag m_paddedOnce;
+    mutable QImage m_padded;
     mutable std::mutex m_cacheMutex;
-    mutable ColorTransform m_cachedTransform;
-    mutable QImage m_cachedImage;
+    struct Cached
+    {
+        ColorTransform cxform;
+        QImage image;
+    };
+    mutable Cached m_cached, m_cachedPadded;
 };
 
 } // namespace swf

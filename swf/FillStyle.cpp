@@ -33,13 +33,16 @@ QBrush FillStyle::brush(const ColorTransform &cxform, double *opacity) const
     if (!bitmap || bitmap->image().isNull())
         return QBrush(Qt::NoBrush);
     QBrush brush;
-    if (opacity && onlyScalesAlpha(cxform)) {
+    const bool alphaOnly = opacity && onlyScalesAlpha(cxform);
+    if (alphaOnly)
         *opacity = std::min(cxform.aMult, 256) / 256.0;
-        brush = QBrush(bitmap->image());
+    if (bitmapRepeat) {
+        brush = QBrush(alphaOnly ? bitmap->image() : bitmap->transformedImage(cxform));
+        brush.setTransform(bitmapMatrix);
     } else {
-        brush = QBrush(bitmap->transformedImage(cxform));
+        brush = QBrush(alphaOnly ? bitmap->paddedImage() : bitmap->transformedPaddedImage(cxform));
+        brush.setTransform(QTransform::fromTranslate(-1, -1) * bitmapMatrix);
     }
-    brush.setTransform(bitmapMatrix);
     return brush;
 }
 
@@ -57,9 +60,9 @@ void FillStyle::fill(QPainter &painter, const QPainterPath &path, const ColorTra
         painter.fillPath(path, b);
         return;
     }
-    // A clipped bitmap fill usually covers exactly the bitmap, so the
-    // texture brush draws it too (with the edges of the path anti-aliased,
-    // which a clip region would not be).
+    // A clipped bitmap fill usually covers exactly the bitmap, so a texture
+    // brush draws it too (with the edges of the path anti-aliased, which a
+    // clip region would not be); its padding stands for the edges extended.
     const double oldOpacity = painter.opacity();
     const bool oldSmooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
     painter.setOpacity(oldOpacity * opacity);

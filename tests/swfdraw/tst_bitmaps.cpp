@@ -272,6 +272,8 @@ void BitmapTest::bitmapFill_data()
     QTest::newRow("unsmoothed, between pixels") << 0x43 << 400 << 256 << QPoint(10, 5) << QColor(0, 255, 0) << 6;
     // Half way between the centres of the red and the green pixel.
     QTest::newRow("smoothed, between pixels") << 0x41 << 400 << 256 << QPoint(10, 5) << QColor(115, 140, 0) << 20;
+    // At the corner of a clipped fill, smoothing blends the edge with itself.
+    QTest::newRow("smoothed, clipped at the edge") << 0x41 << 400 << 256 << QPoint(0, 4) << QColor(255, 0, 0) << 6;
     QTest::newRow("repeating, second tile") << 0x42 << 800 << 256 << QPoint(35, 25) << QColor(0, 255, 0) << 6;
     QTest::newRow("repeating, outside") << 0x42 << 800 << 256 << QPoint(45, 25) << QColor(Qt::white) << 6;
     QTest::newRow("half alpha") << 0x43 << 400 << 128 << QPoint(5, 5) << QColor(255, 127, 127) << 6;
