@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <cmath>
 
 namespace swf {
 
@@ -12,7 +13,7 @@ void LineStyle::stroke(QPainter &painter, const QPainterPath &path, const ColorT
                        double deviceScale) const
 {
     double opacity = 1.0;
-    const QBrush brush = hasFill ? fill.brush(cxform, &opacity) : QBrush(cxform.apply(color));
+    QBrush brush = hasFill ? fill.brush(cxform, &opacity) : QBrush(cxform.apply(color));
     if (brush.style() == Qt::NoBrush || opacity <= 0.0)
         return;
 
@@ -21,20 +22,48 @@ void LineStyle::stroke(QPainter &painter, const QPainterPath &path, const ColorT
     pen.setCapStyle(startCap);
     pen.setJoinStyle(join);
     pen.setMiterLimit(miterLimit);
-    const bool noScale = noHScale || noVScale;
-    const double devicePixels = noScale ? width / 20.0 : width * deviceScale;
+
+    const QTransform world = painter.transform();
+    const double scaleX = std::hypot(world.m11(), world.m12());   // device pixels per twip
+    const double scaleY = std::hypot(world.m21(), world.m22());
+    const bool axisAligned = world.m12() == 0 && world.m21() == 0 && scaleX > 0 && scaleY > 0;
+    // Strokes that do not scale on one axis keep 1/20 pixel per twip there.
+    // On an unrotated shape the path is stretched so that the pen scales on
+    // the other axis only; otherwise the stroke is made even.
+    QTransform stretch;
+    bool stretched = false;
+    double devicePixels = width * deviceScale;
+    if (noHScale && noVScale) {
+        devicePixels = width / 20.0;
+    } else if (noHScale || noVScale) {
+        stretched = axisAligned;
+        if (stretched)
+            stretch = noVScale ? QTransform::fromScale(1, 20 * scaleY) : QTransform::fromScale(20 * scaleX, 1);
+        devicePixels = width * (noVScale ? scaleX : scaleY);
+    }
     if (devicePixels < 1.0) {
         // Hairlines: width 0 and strokes scaled below a pixel.
         pen.setCosmetic(true);
         pen.setWidthF(1.0);
-    } else if (noScale) {
+        stretched = false;
+    } else if ((noHScale || noVScale) && !stretched) {
         pen.setCosmetic(true);
         pen.setWidthF(devicePixels);
+    } else if (stretched && brush.style() != Qt::SolidPattern) {
+        brush.setTransform(brush.transform() * stretch);
+        pen.setBrush(brush);
     }
+
     const double oldOpacity = painter.opacity();
     if (opacity < 1.0)
         painter.setOpacity(oldOpacity * opacity);
-    painter.strokePath(path, pen);
+    if (!stretched) {
+        painter.strokePath(path, pen);
+    } else {
+        painter.setTransform(stretch.inverted() * world);
+        painter.strokePath(stretch.map(path), pen);
+        painter.setTransform(world);
+    }
     if (opacity < 1.0)
         painter.setOpacity(oldOpacity);
 }

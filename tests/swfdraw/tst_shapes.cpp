@@ -95,6 +95,8 @@ private slots:
     void fillRule();
     void strokes();
     void strokeClosedAtItsStart();
+    void strokeScaling_data();
+    void strokeScaling();
     void colourTransformOfSolidFill();
     void gradientSpread_data();
     void gradientSpread();
@@ -241,6 +243,50 @@ void ShapeTest::strokeClosedAtItsStart()
     COMPARE_PIXEL(image, 152, 47, green);            // another corner, always joined
     COMPARE_PIXEL(image, 100, 48, green);
     COMPARE_PIXEL(image, 100, 100, Qt::white);
+}
+
+void ShapeTest::strokeScaling_data()
+{
+    QTest::addColumn<bool>("noHScale");
+    QTest::addColumn<bool>("noVScale");
+    QTest::addColumn<int>("verticalLineHalfWidth");      // pixels, drawn at scale 0.1 x 0.025
+    QTest::addColumn<int>("horizontalLineHalfWidth");
+    QTest::newRow("scaling") << false << false << 10 << 3;
+    QTest::newRow("no vertical scaling") << false << true << 10 << 5;
+    QTest::newRow("no horizontal scaling") << true << false << 5 << 3;
+    QTest::newRow("no scaling") << true << true << 5 << 5;
+}
+
+void ShapeTest::strokeScaling()
+{
+    QFETCH(bool, noHScale);
+    QFETCH(bool, noVScale);
+    QFETCH(int, verticalLineHalfWidth);
+    QFETCH(int, horizontalLineHalfWidth);
+    // A vertical and a horizontal green line 200 twips wide, drawn stretched
+    // four times as much across as down.
+    SwfWriter w;
+    w.u16(1).rect(0, 4000, 0, 4000).rect(0, 4000, 0, 4000).u8(0);
+    w.u8(0);
+    w.u8(1).u16(200);
+    w.ub(2, 1).ub(2, 0).flag(false).flag(noHScale).flag(noVScale).flag(false);
+    w.ub(5, 0).flag(false).ub(2, 1);
+    w.rgba(green);
+    w.ub(4, 0).ub(4, 1);
+    w.styleChange(-1, -1, 1, true, 1000, 400, 0, 1);
+    w.lineTo(0, 3200);
+    w.styleChange(-1, -1, -1, true, 1400, 4000, 0, 1);
+    w.lineTo(600, 0);
+    w.endShape();
+    const auto shape = decode(83, w.data());
+    QVERIFY(shape);
+    const QImage image = render(*shape, {200, 120}, QTransform::fromScale(0.1, 0.025));
+    // The vertical line is centred at x = 100 px, the horizontal one at y = 100 px.
+    const int v = verticalLineHalfWidth, h = horizontalLineHalfWidth;
+    COMPARE_PIXEL(image, 100 + v - 2, 50, green);
+    COMPARE_PIXEL(image, 100 + v + 2, 50, Qt::white);
+    COMPARE_PIXEL(image, 170, 100 + h - 2, green);
+    COMPARE_PIXEL(image, 170, 100 + h + 2, Qt::white);
 }
 
 void ShapeTest::colourTransformOfSolidFill()
