@@ -149,6 +149,11 @@ void TestFinestre::form1_disposizione()
     QCOMPARE(c->Visible(), visibile);
     QCOMPARE(c->Enabled(), abilitato);
     QVERIFY(c->Tag().isEmpty());
+    // Custom pointers: the aeroplane over the slots, the check mark and the
+    // arrow over the two buttons; the ordinary pointer elsewhere.
+    const bool puntatore = nome == QLatin1String("Image1") || nome == QLatin1String("BottoneConferma")
+        || nome == QLatin1String("BottoneAvanti");
+    QCOMPARE(c->widget()->cursor().shape() == Qt::BitmapCursor, puntatore);
     if (auto *immagine = qobject_cast<platform::Image *>(c)) {
         const bool slot = nome == QLatin1String("Image1");
         QCOMPARE(immagine->DragMode(), slot ? 1 : 0);
@@ -164,6 +169,7 @@ void TestFinestre::form1_contenitoreEMenu()
     QCOMPARE(finestra.ScaleHeight(), 6555.0);
     QVERIFY(finestra.Caption().isEmpty());
     QCOMPARE(finestra.BackColor(), quint32(0x0080FF));
+    QVERIFY(!finestra.windowIcon().pixmap(32).isNull());
 
     const std::array<std::pair<platform::MenuEntry *, QString>, 3> voci = { {
         { finestra.MenuAzzera, QStringLiteral("Azzera conteggio          ") },
@@ -282,6 +288,8 @@ void TestFinestre::formAvvio_disposizione()
     QCOMPARE(c->widget()->font().pointSizeF(), punti);
     QVERIFY(c->widget()->font().bold());
     QVERIFY(c->Tag().isEmpty());
+    QCOMPARE(c->widget()->cursor().shape() == Qt::BitmapCursor, nome == QLatin1String("BottoneAvvio"));
+    QVERIFY(!finestra.windowIcon().pixmap(32).isNull());
 }
 
 void TestFinestre::formAvvio_sfondoETuttoSchermo()
