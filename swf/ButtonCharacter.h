@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Character.h"
+#include "Filter.h"
 
 #include <vector>
 
@@ -19,6 +20,7 @@ public:
         Matrix matrix;
         ColorTransform cxform;
         int blendMode = 0;
+        FilterList filters;
     };
 
     ButtonCharacter(int id, std::vector<Record> upState) : Character(id), m_up(std::move(upState)) {}

@@ -87,7 +87,7 @@ Clip *Clip::child(const QString &name) const
 }
 
 void Clip::place(int depth, int characterId, const Matrix &matrix, const ColorTransform &cxform,
-                 int blendMode)
+                 int blendMode, const FilterList &filters)
 {
     // Like a timeline, a button keeps the first record at a depth.
     if (m_objects.count(depth))
@@ -96,6 +96,7 @@ void Clip::place(int depth, int characterId, const Matrix &matrix, const ColorTr
         object->matrix = matrix;
         object->cxform = cxform;
         object->blendMode = blendMode;
+        object->filters = filters;
     }
 }
 
@@ -138,6 +139,7 @@ DisplayObject *Clip::create(int depth, int characterId)
             object.ratio = 0;
             object.clipDepth = 0;
             object.blendMode = 0;
+            object.filters.reset();
             object.name.clear();
             return &object;
         }
@@ -168,7 +170,7 @@ void Clip::instantiate(DisplayObject &object)
         object.clip = std::make_shared<Clip>(m_world, nullptr, this, m_nesting + 1);
         for (const auto &record : button->upState())
             object.clip->place(record.depth, record.characterId, record.matrix, record.cxform,
-                               record.blendMode);
+                               record.blendMode, record.filters);
     }
 }
 
@@ -218,6 +220,8 @@ void Clip::apply(const DisplayCommand &command)
         object->name = *command.name;
     if (command.blendMode)
         object->blendMode = *command.blendMode;
+    if (command.filters)
+        object->filters = *command.filters;
 }
 
 } // namespace swf

@@ -22,6 +22,7 @@ struct DisplayObject
     int ratio = 0;                   // 0..65535
     int clipDepth = 0;               // > 0: a mask for the depths above, up to this one
     int blendMode = 0;
+    FilterList filters;             // null: none
     QString name;
     std::shared_ptr<Clip> clip;      // sprites and buttons: their own display list
     unsigned long long bornTick = 0; // objects do not advance on the tick that placed them
@@ -98,7 +99,7 @@ public:
 
     // Places an object outside any timeline (a button's up state).
     void place(int depth, int characterId, const Matrix &matrix, const ColorTransform &cxform,
-               int blendMode);
+               int blendMode, const FilterList &filters);
 
 private:
     void runCommands(int frame);

@@ -17,36 +17,6 @@ std::shared_ptr<const Movie> Movie::decode(const QByteArray &bytes)
     return MovieDecoder(bytes).decode();
 }
 
-namespace {
-
-// PlaceObject3 filters are parsed only to reach the fields after them.
-void skipFilters(BitReader &r)
-{
-    const int count = r.u8();
-    for (int i = 0; i < count; ++i) {
-        const int id = r.u8();
-        switch (id) {
-        case 0: r.skip(23); break;                   // drop shadow
-        case 1: r.skip(9); break;                    // blur
-        case 2: r.skip(15); break;                   // glow
-        case 3: r.skip(27); break;                   // bevel
-        case 4: case 7: {                            // gradient glow / bevel
-            const int colours = r.u8();
-            r.skip(std::size_t(colours) * 5 + 19);
-            break;
-        }
-        case 5: {                                    // convolution
-            const int x = r.u8(), y = r.u8();
-            r.skip(8 + std::size_t(x) * y * 4 + 5);
-            break;
-        }
-        case 6: r.skip(80); break;                   // colour matrix
-        default: throw DecodeError("unknown filter");
-        }
-    }
-}
-
-} // namespace
 
 std::shared_ptr<const Movie> MovieDecoder::decode()
 {
@@ -241,7 +211,7 @@ void MovieDecoder::readPlace(int code, BitReader &body, Frame &frame)
         if (flags & 0x40)
             c.clipDepth = body.u16();
         if (flags2 & 0x01)
-            skipFilters(body);
+            c.filters = std::make_shared<const std::vector<Filter>>(Filter::readList(body));
         if (flags2 & 0x02)
             c.blendMode = body.u8();
         if (flags2 & 0x04)
@@ -281,7 +251,7 @@ void MovieDecoder::readButton(int code, BitReader &body)
         if (code == TagDefineButton2) {
             rec.cxform = body.cxform(true);
             if (flags & 0x10)
-                skipFilters(body);
+                rec.filters = std::make_shared<const std::vector<Filter>>(Filter::readList(body));
             if (flags & 0x20)
                 rec.blendMode = body.u8();
         }

@@ -3,6 +3,7 @@
 #include "Clip.h"
 
 #include <QImage>
+#include <cmath>
 #include <QPainter>
 #include <QPainterPath>
 #include <memory>
@@ -100,6 +101,8 @@ QPainter::CompositionMode compositionFor(int mode)
 
 void Renderer::draw(const Clip &clip, const Matrix &toDevice, const ColorTransform &cxform)
 {
+    // Filter sizes are in stage pixels; the stage may be drawn scaled.
+    m_stageScale = std::sqrt(std::abs(toDevice.determinant())) * 20;
     QRect area(QPoint(0, 0), QSize(m_painter.device()->width(), m_painter.device()->height()));
     if (m_painter.hasClipping())
         area &= m_painter.clipBoundingRect().toAlignedRect();
@@ -194,10 +197,12 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
                           const Matrix &m, const ColorTransform &cx)
 {
     const ColorTransform combined = cx.combined(object.cxform);
-    const int mode = object.blendMode;
+    const int mode = object.blendMode > 14 ? 0 : object.blendMode;
+    const bool filtered = object.filters && !object.filters->empty();
     // Mode 2 ("layer") composites normally, but as one picture: what its
-    // children blend with is each other, not what lies below.
-    if (mode <= 1 || mode > 14 || m_layers >= MaxLayers) {
+    // children blend with is each other, not what lies below. Filters also
+    // work on the picture of the whole object.
+    if ((mode <= 1 && !filtered) || m_layers >= MaxLayers) {
         drawContent(p, area, object, m, combined);
         return;
     }
@@ -207,8 +212,13 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
     if ((mode == 11 || mode == 12) && m_blendGroups == 0)
         return;
     QRectF bounds = deviceBounds(object, m);
-    // Strokes may reach a little past the bounds the file gives.
-    QRect rect = bounds.isEmpty() ? area : bounds.toAlignedRect().adjusted(-2, -2, 2, 2) & area;
+    // Strokes may reach a little past the bounds the file gives, and
+    // filters further.
+    int grow = 2;
+    if (filtered)
+        for (const Filter &f : *object.filters)
+            grow += int(std::ceil(f.reach(m_stageScale)));
+    QRect rect = bounds.isEmpty() ? area : bounds.toAlignedRect().adjusted(-grow, -grow, grow, grow) & area;
     if (rect.isEmpty())
         return;
     ++m_layers;
@@ -220,6 +230,9 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
                     m * QTransform::fromTranslate(-rect.x(), -rect.y()), combined);
         --m_blendGroups;
     }
+    if (filtered)
+        for (const Filter &f : *object.filters)
+            f.apply(layer, m_stageScale);
     --m_layers;
     if (mode == 10) {
         // Invert: the backdrop's colours turned over wherever the layer

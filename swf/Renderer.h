@@ -34,6 +34,7 @@ private:
     bool m_antialias;
     int m_layers = 0;                // nesting of offscreen layers, bounded
     int m_blendGroups = 0;           // blend-mode layers being drawn into
+    double m_stageScale = 1;         // device pixels per stage pixel
 };
 
 } // namespace swf

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Filter.h"
 #include "Records.h"
 
 #include <QHash>
@@ -25,6 +26,7 @@ struct DisplayCommand
     std::optional<int> clipDepth;
     std::optional<QString> name;
     std::optional<int> blendMode;    // 0 and 1 are "normal"
+    std::optional<FilterList> filters;
     bool cacheAsBitmap = false;
 };
 

@@ -7,6 +7,7 @@ set(SWF_ENGINE_SOURCES
     Character.h CharacterDecoder.h
     Clip.cpp Clip.h
     DecodeError.h
+    Filter.cpp Filter.h
     Decompress.cpp Decompress.h
     Movie.h MovieDecoder.cpp MovieDecoder.h MovieInfo.h
     Player.cpp Player.h
