@@ -169,8 +169,7 @@ void TestConferma::tabellaDegliStati()
     QVERIFY(finestra.BottoneAvanti->Visible());
     QTEST(finestra.ComandoIconaSi->Visible(), "si");
     QTEST(finestra.ComandoIconaNo->Visible(), "no");
-    QFETCH(bool, filmatoInCorso);
-    Q_UNUSED(filmatoInCorso)
+    QTEST(finestra.ShockwaveFlash1->isPlaying(), "filmatoInCorso");
     QTEST(finestra.EtichettaEsatti->Caption(), "esatti");
     QTEST(finestra.EtichettaErrati->Caption(), "errati");
     QTEST(int(Modulo1::ContatoreEsatti), "contatoreEsatti");

@@ -91,6 +91,7 @@ void TestPreparazione::ogniDistribuzione()
         QCOMPARE(QFileInfo(finestra.ShockwaveFlash1->Movie()).absoluteFilePath(),
                  QFileInfo(m_contenuto->cartellaGif() + QLatin1Char('/') + nome + QStringLiteral(".swf"))
                      .absoluteFilePath());
+        QVERIFY(finestra.ShockwaveFlash1->hasMovie());
         QVERIFY(!finestra.ShockwaveFlash1->isPlaying());
         QVERIFY(finestra.BottoneConferma->Enabled());
         QVERIFY(!finestra.BottoneAvanti->Enabled());
