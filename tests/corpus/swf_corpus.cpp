@@ -5,9 +5,9 @@
 //
 //   swf_corpus CORPUS PASSING.txt [--write-passing] [--save DIR] [--only TEXT]
 //
-// --write-passing rewrites PASSING.txt with the files that pass now (run it
-// from the build folder: bin/swf_corpus ../../shared/swf-corpus
-// ../tests/corpus/passing.txt --write-passing, or see tests/corpus/README).
+// --write-passing rewrites PASSING.txt with the files that pass now; the
+// build target swf_corpus_update_passing runs it on the committed list.
+// --save DIR keeps the rendered pictures for a look beside the references.
 #include "ImageDiff.h"
 #include "Player.h"
 #include "TestToml.h"
