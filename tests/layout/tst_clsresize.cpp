@@ -53,6 +53,23 @@ public:
     }
 };
 
+// A line whose end points can be made unreadable.
+class RefusingLine : public Line
+{
+public:
+    RefusingLine(Form *form, const QString &name) : Line(form, name) {}
+
+    QString refusedRead;
+    int number = 0;
+
+    QVariant propertyByName(const QString &property) const override
+    {
+        if (property.compare(refusedRead, Qt::CaseInsensitive) == 0)
+            throw ToolkitError(number, QStringLiteral("refused read"));
+        return Line::propertyByName(property);
+    }
+};
+
 // A window laid out like the program's own: a menu bar entry, ordinary
 // controls, a line, and one control that refuses something. Its resize
 // handler calls the scaler when one is attached, as the real windows do.
@@ -66,7 +83,7 @@ public:
         first->move(100, 50, 200, 150);
         refuser = new RefusingLabel(this, QStringLiteral("Refuser"));
         refuser->move(100, 50, 200, 150);
-        line = new Line(this, QStringLiteral("Line1"));
+        line = new RefusingLine(this, QStringLiteral("Line1"));
         line->setEnds(100, 50, 200, 150);
         last = new Label(this, QStringLiteral("Last"));
         last->move(100, 50, 200, 150);
@@ -80,7 +97,7 @@ public:
     MenuEntry *menu;
     Label *first;
     RefusingLabel *refuser;
-    Line *line;
+    RefusingLine *line;
     Label *last;
 
 protected:
@@ -155,6 +172,10 @@ private slots:
     void refusals_data();
     void refusals();
     void unexpectedExceptionStillResumesPainting();
+    void captureReadFailures_data();
+    void captureReadFailures();
+    void lineReadFailureEndsCapture();
+    void emptyClientAreaGivesNoRatio();
 
     void firstCallOnlyCaptures();
     void minimisedWindowIsLeftAlone();
@@ -383,6 +404,88 @@ void tst_clsResize::unexpectedExceptionStillResumesPainting()
     };
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, resizer.ResizeControls());
     QVERIFY(lockedDuringWrite);
+    QCOMPARE(platform::PaintLock::lockedForm(), nullptr);
+}
+
+void tst_clsResize::captureReadFailures_data()
+{
+    QTest::addColumn<QString>("refusedRead");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<Box>("placed");
+
+    QTest::newRow("Left unreadable") << "Left" << 393 << Box{0, 75, 300, 225};
+    QTest::newRow("Top fails with 5") << "Top" << 5 << Box{150, 0, 300, 225};
+    QTest::newRow("Height unsupported") << "Height" << 438 << Box{150, 75, 300, 0};
+}
+
+void tst_clsResize::captureReadFailures()
+{
+    QFETCH(QString, refusedRead);
+    QFETCH(int, number);
+    QFETCH(Box, placed);
+
+    // A failing read of an ordinary control records 0 for that value only,
+    // whatever the failure, and the capture goes on.
+    TestForm form;
+    form.refuser->refusedRead = refusedRead;
+    form.refuser->number = number;
+    clsResize resizer;
+    resizer.setSourceForm(&form);
+    resizer.ReInitialise();
+    form.refuser->refusedRead.clear();
+
+    form.setClientSize(600, 450);
+    resizer.ResizeControls();
+    COMPARE_BOX(boxOf(form.refuser), placed);
+    COMPARE_BOX(boxOf(form.last), Scaled);
+}
+
+void tst_clsResize::lineReadFailureEndsCapture()
+{
+    TestForm form;
+    form.line->refusedRead = QStringLiteral("X2");
+    form.line->number = 438;
+    clsResize resizer;
+    resizer.setSourceForm(&form);
+    try {
+        resizer.ResizeControls();
+        QFAIL("the line's failing read did not reach the caller");
+    } catch (const ToolkitError &error) {
+        QCOMPARE(error.number(), 438);
+    }
+
+    // No capture was completed, so the next call captures and moves nothing.
+    form.line->refusedRead.clear();
+    form.setClientSize(600, 450);
+    resizer.ResizeControls();
+    COMPARE_BOX(boxOf(form.first), Design);
+    form.setClientSize(1200, 900);
+    resizer.ResizeControls();
+    COMPARE_BOX(boxOf(form.first), (Box{200, 100, 400, 300}));
+    COMPARE_BOX(boxOf(form.line), (Box{200, 100, 400, 300}));
+}
+
+void tst_clsResize::emptyClientAreaGivesNoRatio()
+{
+    TestForm form;
+    clsResize resizer;
+    resizer.setSourceForm(&form);
+    // A window cannot be made with an empty client area, but at an absurd
+    // resolution its client area measures less than half a twip, which is
+    // recorded as 0.
+    platform::Twips::overrideDpi(1e9);
+    QVERIFY(form.ScaleWidth() < 0.5 && form.ScaleHeight() < 0.5);
+    resizer.ReInitialise();
+    platform::Twips::overrideDpi(2880);
+
+    // Not a value is written: no infinite or undefined place is even tried.
+    int writes = 0;
+    form.refuser->onWrite = [&](const QString &) { ++writes; };
+    form.setClientSize(600, 450);
+    resizer.ResizeControls();
+    QCOMPARE(writes, 0);
+    COMPARE_BOX(boxOf(form.first), Design);
+    COMPARE_BOX(boxOf(form.line), Design);
     QCOMPARE(platform::PaintLock::lockedForm(), nullptr);
 }
 
