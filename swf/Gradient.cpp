@@ -85,9 +85,13 @@ QBrush Gradient::brush(const ColorTransform &cxform) const
         gradient = QRadialGradient(QPointF(0, 0), kHalfSquare, QPointF(f * kHalfSquare, 0));
     }
     gradient.setStops(qstops);
-    // Players blend the stops' straight (not premultiplied) components:
-    // it matters where the stops' alphas differ.
-    gradient.setInterpolationMode(QGradient::ComponentInterpolation);
+    // Players blend the stops' straight (not premultiplied) components;
+    // that differs from Qt's default only where the stops' alphas differ.
+    const bool alphasDiffer = std::any_of(qstops.cbegin(), qstops.cend(), [&](const QGradientStop &s) {
+        return s.second.alpha() != qstops.first().second.alpha();
+    });
+    if (alphasDiffer)
+        gradient.setInterpolationMode(QGradient::ComponentInterpolation);
     gradient.setSpread(spread == Spread::Reflect  ? QGradient::ReflectSpread
                        : spread == Spread::Repeat ? QGradient::RepeatSpread
                                                   : QGradient::PadSpread);
