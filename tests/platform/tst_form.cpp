@@ -243,13 +243,60 @@ private slots:
     void unloadHidesAndKeepsTheObject()
     {
         RecordingForm form;
+        auto *label = new Label(&form, QStringLiteral("Label1"));
         form.setClientSize(3000, 2000);
         form.Show();
         QVERIFY(form.isLoaded());
         form.Unload();
         QVERIFY(!form.isVisible());
         QVERIFY(!form.isLoaded());
-        QCOMPARE(form.Controls().size(), 0);
+        // Others still hold pointers to the window and its controls.
+        QCOMPARE(form.Controls(), QList<Control *>{label});
+        label->setCaption(QStringLiteral("ancora qui"));
+
+        // Shown again, it is loaded again, as the toolkit does.
+        form.events.clear();
+        form.Show();
+        QCOMPARE(form.events, (QStringList{"Load", "Resize", "Activate"}));
+    }
+
+    void unloadingTheLastWindowEndsTheProgram()
+    {
+        RecordingForm form;
+        bool ended = false;
+        bool gaveUp = false;
+        QTimer::singleShot(0, &form, [&form] { form.Show(); });
+        QTimer::singleShot(100, &form, [&form] { form.Unload(); });
+        QTimer::singleShot(10000, &form, [&gaveUp] {
+            gaveUp = true;
+            QCoreApplication::quit();
+        });
+        connect(qApp, &QGuiApplication::lastWindowClosed, &form, [&ended] { ended = true; });
+        QApplication::exec();
+        QVERIFY(ended);
+        QVERIFY(!gaveUp);
+    }
+
+    void closingTheWindowUnloadsIt()
+    {
+        RecordingForm form;
+        form.Show();
+        QVERIFY(form.close());
+        QVERIFY(!form.isLoaded());
+    }
+
+    void pictureIsDrawnOnTheClientArea()
+    {
+        RecordingForm form;
+        form.setClientSize(3000, 2000);
+        form.setBackColor(0xFFFFFF);
+        QImage pixels(10, 10, QImage::Format_RGB32);
+        pixels.fill(Qt::blue);
+        form.setPropertyByName("Picture", QVariant::fromValue(Picture(pixels)));
+        const QImage shot = form.clientArea()->grab().toImage();
+        QCOMPARE(QColor(shot.pixel(5, 5)), QColor(Qt::blue));
+        QCOMPARE(QColor(shot.pixel(50, 50)), QColor(Qt::white));
+        QVERIFY(form.propertyByName("Picture").value<Picture>() == form.picture());
     }
 };
 

@@ -1,4 +1,5 @@
 #include "App.h"
+#include "Form.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -66,6 +67,19 @@ private slots:
         QCOMPARE(runCheck(), QStringLiteral("alone"));
     }
 
+    void endStopsAtOnce()
+    {
+        QProcess copy;
+        copy.start(QCoreApplication::applicationFilePath(), {QStringLiteral("end"), m_name});
+        QVERIFY(copy.waitForFinished(20000));
+        QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(copy.exitCode(), 3);
+        // Written before End; nothing of the window's closing after it.
+        QCOMPARE(QString::fromLatin1(copy.readAllStandardOutput()).trimmed(), QStringLiteral("ending"));
+        // Its lock went with it.
+        QCOMPARE(runCheck(), QStringLiteral("alone"));
+    }
+
     void ownLockIsNoOtherCopy()
     {
         QVERIFY(!App::PrevInstance(m_name));
@@ -95,8 +109,33 @@ private slots:
     }
 };
 
+namespace {
+// A window that reports its own closing, which End must not bring about.
+class NoisyForm : public Form
+{
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        std::printf("closed\n");
+        Form::closeEvent(event);
+    }
+};
+} // namespace
+
 int main(int argc, char **argv)
 {
+    if (argc == 3 && qstrcmp(argv[1], "end") == 0) {
+        QApplication app(argc, argv);
+        if (App::PrevInstance(QString::fromLocal8Bit(argv[2])))
+            return 1;
+        NoisyForm form;
+        form.Show();
+        QTimer::singleShot(50, [] {
+            std::printf("ending\n");
+            App::End(3);
+        });
+        return app.exec();
+    }
     if (argc == 3 && (qstrcmp(argv[1], "hold") == 0 || qstrcmp(argv[1], "check") == 0)) {
         QCoreApplication app(argc, argv);
         const bool other = App::PrevInstance(QString::fromLocal8Bit(argv[2]));

@@ -258,6 +258,8 @@ private slots:
         QCOMPARE(view->iconSize().height(), int(66 * 0.45));
         button->move(5520, 5400, 1905 * 2, 990 * 2);
         QCOMPARE(view->iconSize().height(), int(132 * 0.45));
+        button->setFont(QStringLiteral("Arial"), 14.25);
+        QVERIFY(view->font().bold());
         QSignalSpy clicks(button, &Control::Click);
         view->click();
         QCOMPARE(clicks.count(), 1);
@@ -266,6 +268,42 @@ private slots:
         QCOMPARE(clicks.count(), 1);
         QVERIFY(!button->Enabled());
         button->setEnabled(true);
+    }
+
+    void imageDrawing()
+    {
+        Form form;
+        form.setClientSize(9825, 6555);
+        form.setBackColor(0x0080FF);
+        auto *image = new Image(&form, QStringLiteral("Image1"), 0);
+        image->move(120, 3000, 1815, 1815);   // 121 x 121 pixels
+        image->setBorderStyle(1);
+        // Empty, the slot shows its border over the window's colour.
+        QImage shot = form.clientArea()->grab(image->widget()->geometry()).toImage();
+        QVERIFY(qGray(shot.pixel(0, 60)) < 100);
+        QCOMPARE(QColor(shot.pixel(60, 60)), QColor(255, 128, 0));
+
+        QImage pixels(20, 10, QImage::Format_RGB32);
+        pixels.fill(Qt::green);
+        image->setPicture(Picture(pixels));
+        image->setStretch(false);
+        shot = form.clientArea()->grab(image->widget()->geometry()).toImage();
+        QCOMPARE(QColor(shot.pixel(10, 5)), QColor(Qt::green));
+        QCOMPARE(QColor(shot.pixel(60, 60)), QColor(255, 128, 0));
+        image->setStretch(true);
+        shot = form.clientArea()->grab(image->widget()->geometry()).toImage();
+        QCOMPARE(QColor(shot.pixel(100, 100)), QColor(Qt::green));
+        QVERIFY(qGray(shot.pixel(120, 60)) < 100);
+    }
+
+    void mouseIcon()
+    {
+        Control *image = m_controls.value("Image");
+        QPixmap aeroplane(32, 32);
+        aeroplane.fill(Qt::red);
+        image->setMouseIcon(aeroplane, 3, 4);
+        QCOMPARE(image->widget()->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(image->widget()->cursor().hotSpot(), QPoint(3, 4));
     }
 
     void subclassesCanRefuse()
