@@ -1,8 +1,5 @@
 #pragma once
 
-// platform/Picture.h declares a metatype without including QMetaType.
-#include <QMetaType>
-
 #include "platform/Form.h"
 
 #include <array>
