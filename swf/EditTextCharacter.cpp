@@ -88,21 +88,30 @@ QVector<EditTextCharacter::Line> EditTextCharacter::layoutLines() const
             continue;
         }
         // Greedy wrapping at spaces; a word wider than the field stays whole.
+        // Widths add up word by word (kerning across words is ignored), so
+        // long texts cost no more than measuring each word once.
         const QStringList words = paragraph.split(QLatin1Char(' '));
+        const double spaceWidth = textWidth(QStringLiteral(" "));
         QString current;
+        double currentWidth = 0;
         bool first = true;
         for (const QString &word : words) {
-            const QString candidate = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
+            const double wordWidth = textWidth(word);
             const double indent = first ? d.indent : 0;
-            if (!current.isEmpty() && textWidth(candidate) > available - indent) {
-                lines.append({current, textWidth(current), first});
+            if (!current.isEmpty() && currentWidth + spaceWidth + wordWidth > available - indent) {
+                lines.append({current, currentWidth, first});
                 first = false;
                 current = word;
+                currentWidth = wordWidth;
+            } else if (current.isEmpty()) {
+                current = word;
+                currentWidth = wordWidth;
             } else {
-                current = candidate;
+                current += QLatin1Char(' ') + word;
+                currentWidth += spaceWidth + wordWidth;
             }
         }
-        lines.append({current, textWidth(current), first});
+        lines.append({current, currentWidth, first});
     }
     return lines;
 }
@@ -180,7 +189,8 @@ void EditTextCharacter::draw(const RenderContext &context) const
         painter.setFont(font);
         painter.setPen(color);
         double baseline = d.bounds.top() + kGutter + metrics.ascent();
-        for (const Line &line : layoutLines()) {
+        std::call_once(m_linesOnce, [this] { m_lines = layoutLines(); });
+        for (const Line &line : m_lines) {
             double x = d.bounds.left() + kGutter + d.leftMargin + (line.firstOfParagraph ? d.indent : 0);
             const double slack = d.bounds.width() - 2 * kGutter - d.leftMargin - d.rightMargin - line.width;
             if (d.align == Align::Center)

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QString>
 #include <memory>
+#include <mutex>
 
 namespace swf {
 
@@ -61,6 +62,9 @@ private:
 
     Definition m_definition;
     QPainterPath m_outlines;         // laid out once when the embedded font draws the text
+    // System fonts are measured on first draw, when a GUI application surely exists.
+    mutable std::once_flag m_linesOnce;
+    mutable QVector<Line> m_lines;
 };
 
 } // namespace swf

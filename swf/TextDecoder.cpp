@@ -9,6 +9,8 @@ namespace swf::textdecoder {
 
 namespace {
 
+constexpr qsizetype kMaxFieldText = 1 << 16;
+
 // A glyph is a shape whose only fill is style 1.
 QPainterPath glyphOutline(BitReader &shapeBytes, const DecodeContext &context)
 {
@@ -238,7 +240,9 @@ CharacterPtr decodeEditText(BitReader &body, const DecodeContext &context)
     }
     body.string();                   // the variable name
     if (hasText) {
-        const QString text = body.string();
+        // A field shows a few lines; a text far longer is cut rather than
+        // laid out at great cost.
+        const QString text = body.string().left(kMaxFieldText);
         d.text = html ? EditTextCharacter::plainTextOfHtml(text, &d.color, &d.align) : text;
     }
     return std::make_shared<EditTextCharacter>(id, std::move(d));

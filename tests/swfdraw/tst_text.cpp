@@ -65,11 +65,12 @@ QByteArray defineText(bool text2)
     return w.data();
 }
 
-QByteArray defineEditText(const char *text, int flags2, int fontId = 5, int align = 0)
+QByteArray defineEditText(const char *text, int flags2, int fontId = 5, int align = 0,
+                          int extraFlags1 = 0, int width = 2000)
 {
     SwfWriter w;
-    w.u16(11).rect(0, 2000, 0, 1000);
-    w.u8(0x80 | 0x04 | (fontId ? 0x01 : 0)).u8(flags2 | 0x20);
+    w.u16(11).rect(0, width, 0, 1000);
+    w.u8(0x80 | 0x04 | (fontId ? 0x01 : 0) | extraFlags1).u8(flags2 | 0x20);
     if (fontId)
         w.u16(fontId).u16(400);
     w.rgba(red);
@@ -99,6 +100,8 @@ private slots:
     void fontInfoAmendsCodes();
     void editTextWithOutlines_data();
     void editTextWithOutlines();
+    void wordWrap_data();
+    void wordWrap();
     void editTextWithSystemFont();
     void html_data();
     void html();
@@ -198,6 +201,29 @@ void TextTest::editTextWithOutlines()
         COMPARE_PIXEL(image, x + 27, 7, Qt::white);
     if (x > 4)
         COMPARE_PIXEL(image, x - 3, 7, Qt::white);
+}
+
+void TextTest::wordWrap_data()
+{
+    QTest::addColumn<int>("flags1");
+    QTest::addColumn<bool>("secondLine");
+    QTest::newRow("word wrap, multiline") << (0x40 | 0x20) << true;
+    QTest::newRow("multiline without wrap") << 0x20 << false;
+}
+
+void TextTest::wordWrap()
+{
+    QFETCH(int, flags1);
+    QFETCH(bool, secondLine);
+    swf::Dictionary dictionary;
+    dictionary.insert(5, decode(48, defineFont2(false), &dictionary));
+    // "AA" is 468 twips wide; two of them and a space do not fit in 960.
+    const auto field = decode(37, defineEditText("AA AA", 0x01, 5, 0, flags1, 1000), &dictionary);
+    QVERIFY(field);
+    const QImage image = render(*field, {60, 50});
+    COMPARE_PIXEL(image, 7, 7, red);
+    // The second line's baseline is 250 twips lower: its glyphs span y 14.5..24.5 px.
+    COMPARE_PIXEL(image, 7, 19, secondLine ? red : QColor(Qt::white));
 }
 
 void TextTest::editTextWithSystemFont()
