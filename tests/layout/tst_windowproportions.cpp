@@ -6,6 +6,7 @@
 #include "platform/App.h"
 #include "platform/CommandButton.h"
 #include "platform/Image.h"
+#include "platform/Label.h"
 #include "platform/Control.h"
 #include "platform/MessageBox.h"
 #include "platform/Random.h"
@@ -190,9 +191,16 @@ void tst_WindowProportions::controlsKeepDesignProportions()
         menus += c->kind() == Control::Kind::Menu;
     QCOMPARE(positioned + menus, int(form->Controls().size()));
 
-    if (!exercise) {
+    // Texts keep their design size however large the window.
+    if (exercise) {
+        auto *game = static_cast<Form1 *>(form.get());
+        QCOMPARE(game->EtichettaEsatti->widget()->font().pointSizeF(), 20.25);
+        QCOMPARE(game->BottoneConferma->widget()->font().pointSizeF(), 14.25);
+    } else {
         auto *start = static_cast<FormAvvio *>(form.get());
         QVERIFY(near(start->BottoneAvvio->Left() / form->ScaleWidth(), 2640.0 / 8745));
+        QCOMPARE(start->Label2[0]->widget()->font().pointSizeF(), 72.0);
+        QCOMPARE(start->BottoneAvvio->widget()->font().pointSizeF(), 18.0);
     }
 }
 
