@@ -28,6 +28,8 @@ public:
 
     void watch(Control *source, bool automatic);
     bool isDragging() const { return m_dragging; }
+    // Drops the drag under way without a drop (the window lost the mouse).
+    void cancel();
     QWidget *outline() const;
 
 protected:
@@ -37,7 +39,6 @@ private:
     void press(Control *source, QWidget *widget, const QMouseEvent *event);
     void moveTo(const QMouseEvent *event);
     void release(const QMouseEvent *event);
-    void cancel();
     QPoint toClient(const QMouseEvent *event) const;
     Control *controlAt(QPoint clientPoint) const;
 

@@ -388,6 +388,11 @@ bool Form::event(QEvent *event)
             fireActivate();
         }
         break;
+    case QEvent::WindowDeactivate:
+        // A box or another program took the mouse: its release will never
+        // come here, so no outline may be left standing.
+        m_drag->cancel();
+        break;
     case QEvent::WindowStateChange:
         // A size change that came while minimised found nothing to lay out;
         // the restored window needs its Resize.

@@ -15,15 +15,23 @@ class DragController;
 // Events, as overridable handlers:
 // - Form_Load once, on the first Show, before the first Form_Resize and
 //   Form_Activate;
-// - Form_Resize after every change of the window's size (synchronously when
-//   the program sets Width or Height, and when the user or the window manager
-//   resizes it), the first time when it is first shown;
+// - Form_Resize once for every new size of the client area: synchronously
+//   when the program sets Width or Height (also from inside Form_Load), and
+//   when the user or the window manager resizes the window; the first time
+//   at the latest when it is first shown, never twice for the same size
+//   (except on return from the minimised state, when a size change came
+//   while minimised);
 // - Form_Activate when the window becomes the program's active window among
-//   the program's own windows: at its first showing (also without a window
-//   manager), not on return from a message box nor from another application.
+//   the program's own Forms: at its first showing (also without a window
+//   manager, where the system may never activate it), and then only when
+//   the focus comes from another Form; not on return from a message box nor
+//   from another application.
 //
 // Left, Top, Width and Height are the outer rectangle, frame included;
 // ScaleWidth and ScaleHeight the client area below the menu bar; all twips.
+// A value the program set reads back exactly as set while the window stands
+// within a pixel of it. An outer size set before the window is first shown
+// (when its frame is not yet known) is made true again once it is shown.
 class Form : public QMainWindow
 {
     Q_OBJECT
@@ -31,8 +39,12 @@ public:
     explicit Form(QWidget *parent = nullptr);
     ~Form() override;
 
-    void Show();      // modeless; loads the window on first use
-    void Unload();    // hides it for good; the program ends when no window is loaded
+    // Modeless; loads the window first if it is not loaded.
+    void Show();
+    // Closes the window; the object and its controls stay alive for those
+    // who hold them. Closing the last window ends the program (Qt's
+    // quitOnLastWindowClosed). A later Show loads it again, Form_Load included.
+    void Unload();
     bool isLoaded() const { return m_loaded; }
 
     double Left() const;
@@ -70,7 +82,8 @@ public:
     QWidget *clientArea() const { return m_client; }
 
     // Counts paint events of the client area and of the controls' widgets,
-    // for the scaler's tests and benchmarks.
+    // for the scaler's tests and benchmarks: one drawing of the whole window
+    // adds one per visible widget.
     int paintCount() const { return m_paintCount; }
 
     QString Tag() const { return m_tag; }

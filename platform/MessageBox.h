@@ -8,8 +8,12 @@ class QWidget;
 namespace platform {
 
 // Modal message boxes, in Italian. Flags: 16 OK with the error icon,
-// 64 OK with the information icon, 36 Yes/No with the question icon.
-// Results: 1 OK, 6 Yes, 7 No.
+// 64 OK with the information icon, 36 Yes/No with the question icon (the
+// other button sets and icons of the toolkit work too).
+// Results: 1 OK, 6 Yes, 7 No; a box closed without a button answers with
+// its last button (No for Yes/No). An empty title shows the program's name.
+// The Italian button texts come from Qt's translations: call
+// App::setUpLocale() first.
 class MessageBox
 {
 public:

@@ -5,7 +5,9 @@ namespace platform {
 class Form;
 
 // Suspends the painting of one window until released; the window is drawn
-// once when painting resumes. LockWindowUpdate(nullptr) resumes.
+// once, at once, when painting resumes. LockWindowUpdate(nullptr) resumes.
+// One window at a time: locking another while one is locked fails (false).
+// Unloading or destroying the locked window releases the lock.
 class PaintLock
 {
 public:

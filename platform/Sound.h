@@ -4,8 +4,11 @@
 
 namespace platform {
 
-// Asynchronous play of a WAV file (16-bit PCM). Returns at once; a missing
-// file, an unplayable file or no audio device give silence.
+// Asynchronous play of a WAV file (16-bit PCM). Returns at once, true when
+// the play was started; a missing file, a file that is not PCM WAV or no
+// audio device give silence and false. A sound asked for again while it
+// still plays starts over. Every flag means asynchronous: the program never
+// waits for a sound.
 class Sound
 {
 public:

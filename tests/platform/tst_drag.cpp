@@ -202,6 +202,22 @@ private slots:
         QCOMPARE(onSlot.count(), 1);
     }
 
+    void losingTheWindowCancelsTheDrag()
+    {
+        Window w;
+        QWidget *from = w.slot[0]->widget();
+        QTest::mousePress(from, Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseMove(from, QPoint(60, 60));
+        QVERIFY(w.form.isDragging());
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(&w.form, &deactivate);
+        QVERIFY(!w.form.isDragging());
+        QVERIFY(!outline(w.form)->isVisible());
+        QSignalSpy onSource(w.slot[0], &Control::DragDrop);
+        QTest::mouseRelease(from, Qt::LeftButton, {}, QPoint(60, 60));
+        QCOMPARE(onSource.count(), 0);
+    }
+
     void manualModeDoesNotDrag()
     {
         Window w;

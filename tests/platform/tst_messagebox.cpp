@@ -50,6 +50,14 @@ private slots:
         App::setUpLocale();
     }
 
+    void localeAndFonts()
+    {
+        QCOMPARE(QLocale().language(), QLocale::Italian);
+        QCOMPARE(QFont::substitute(QStringLiteral("Arial")).toLower(), QStringLiteral("Liberation Sans").toLower());
+        QCOMPARE(QFont::substitute(QStringLiteral("MS Sans Serif")).toLower(), QStringLiteral("Liberation Sans").toLower());
+        QCOMPARE(QFont::substitute(QStringLiteral("Comic Sans MS")).toLower(), QStringLiteral("Comic Neue").toLower());
+    }
+
     void presetAnswerIsTakenOnce()
     {
         const int before = MessageBox::shownCount();
