@@ -14,6 +14,12 @@ Clip::Clip(ClipWorld &world, const Timeline *timeline, Clip *parent, int nesting
 Clip::~Clip()
 {
     m_world.liveObjects -= int(m_objects.size());
+    // A child may outlive this clip while its actions run; it must not
+    // reach back to a parent that is gone.
+    for (auto &[depth, object] : m_objects) {
+        if (object.clip)
+            object.clip->m_parent = nullptr;
+    }
 }
 
 int Clip::frameCount() const

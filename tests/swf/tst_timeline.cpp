@@ -46,6 +46,7 @@ private slots:
     void placementOnTakenDepthIgnored();
     void setTargetStopsNamedSprite();
     void backwardJumpKeepsStayingSprite();
+    void actionsOfARemovedClipFinishSafely();
 };
 
 void TestTimeline::loopsAndRebuilds()
@@ -211,6 +212,30 @@ void TestTimeline::backwardJumpKeepsStayingSprite()
     QCOMPARE(p->currentFrame(), 1);
     QCOMPARE(childAt(p->rootClip(), 1), sprite);
     QCOMPARE(sprite->frame(), 3);
+}
+
+void TestTimeline::actionsOfARemovedClipFinishSafely()
+{
+    // A clip inside a clip sends the main timeline to a frame without its
+    // parent, then names its parent: the parent is gone by then.
+    MovieBuilder innermost;
+    innermost.actions(MovieBuilder::setTarget(QStringLiteral("/")) + MovieBuilder::gotoFrame(1)
+                      + MovieBuilder::setTarget(QStringLiteral("..")) + MovieBuilder::stop()
+                      + MovieBuilder::setTarget(QStringLiteral("../../p")) + MovieBuilder::stop());
+    innermost.showFrame().showFrame().end();
+    MovieBuilder middle;
+    middle.place(1, 8, {}, QStringLiteral("o")).showFrame().showFrame().end();
+    MovieBuilder b;
+    b.sprite(8, innermost).sprite(9, middle);
+    b.place(1, 9, {}, QStringLiteral("p")).showFrame();
+    b.remove(1).showFrame();
+    b.actions(MovieBuilder::stop()).showFrame().end();
+    auto p = play(b);
+    QVERIFY(p);
+    QCOMPARE(p->currentFrame(), 2);
+    QVERIFY(p->rootClip().objects().empty());
+    p->advance();
+    QCOMPARE(p->currentFrame(), 3);
 }
 
 QTEST_MAIN(TestTimeline)
