@@ -12,7 +12,7 @@ namespace {
 VectorShape snowball(double r)
 {
     return VectorShape::circle(QPointF(0, -r), r)
-        .radial(QColor(255, 255, 255), QColor(200, 220, 240), QPointF(-r * 0.35, -r * 1.35), r * 1.3)
+        .radial(QColor(255, 255, 255), QColor(170, 195, 232), QPointF(-r * 0.35, -r * 1.35), r * 1.4)
         .outline(QColor(110, 130, 160), 3);
 }
 
@@ -37,7 +37,7 @@ Story pupazzo()
     sky[1].tint = QColor(215, 222, 235);
 
     story.add("sole", Scenery::sun(30)).at({330, 70}).onlyIn({3, 4});
-    story.add("neve", flakes(1)).onlyIn({0, 1});
+    story.add("neve", flakes(1)).onlyIn({0});
     story.add("prato", Scenery::meadow(285, QColor(250, 252, 255), QColor(215, 228, 245)));
 
     VectorShape trunk = VectorShape::roundRect(QRectF(-9, -70, 18, 75), 4).fill(QColor(130, 85, 50)).outline(kInk, 3);
@@ -49,7 +49,7 @@ Story pupazzo()
     story.add("albero", {trunk, crown, snowCap}).at({62, 300});
 
     StoryPart &bottom = story.add("palla1", {snowball(58)}).at({210, 335}).onlyIn({1, 2, 3, 4});
-    bottom[1].scale = 0.55;
+    bottom[1].scale = 0.7;
     bottom[1].pos = {150, 335};
     story.add("palla2", {snowball(42)}).at({210, 228}).onlyIn({2, 3, 4});
     story.add("testa", {snowball(32)}).at({210, 152}).onlyIn({3, 4});
