@@ -6,6 +6,7 @@
 #include "Twips.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
@@ -279,10 +280,17 @@ void Form::setPaintLocked(bool locked)
     if (m_paintLocked == locked)
         return;
     m_paintLocked = locked;
+    if (locked)
+        return;
     // The request that was held back is replaced by one drawing of the
-    // whole window, done now.
-    if (!locked && isVisible())
+    // whole window, done now. A hidden window still gets its request, so
+    // that Qt knows the held one was answered and asks again next time.
+    if (isVisible()) {
         repaint();
+    } else {
+        QEvent request(QEvent::UpdateRequest);
+        QCoreApplication::sendEvent(this, &request);
+    }
 }
 
 void Form::setPicture(const Picture &picture)
