@@ -146,6 +146,7 @@ DisplayObject *Clip::create(int depth, int characterId)
             object.clipDepth = 0;
             object.blendMode = 0;
             object.filters.reset();
+            object.cacheAsBitmap = false;
             object.name.clear();
             return &object;
         }
@@ -228,6 +229,8 @@ void Clip::apply(const DisplayCommand &command)
         object->blendMode = *command.blendMode;
     if (command.filters)
         object->filters = *command.filters;
+    if (command.cacheAsBitmap)
+        object->cacheAsBitmap = *command.cacheAsBitmap;
 }
 
 } // namespace swf

@@ -23,6 +23,7 @@ struct DisplayObject
     int clipDepth = 0;               // > 0: a mask for the depths above, up to this one
     int blendMode = 0;
     FilterList filters;             // null: none
+    bool cacheAsBitmap = false;
     QString name;
     std::shared_ptr<Clip> clip;      // sprites and buttons: their own display list
     unsigned long long bornTick = 0; // objects do not advance on the tick that placed them

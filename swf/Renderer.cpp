@@ -194,8 +194,14 @@ void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const 
 }
 
 void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &object,
-                          const Matrix &m, const ColorTransform &cx)
+                          const Matrix &placed, const ColorTransform &cx)
 {
+    // Objects drawn as cached bitmaps (asked for, or implied by filters)
+    // land on whole pixels.
+    Matrix m = placed;
+    if (object.cacheAsBitmap || (object.filters && !object.filters->empty()))
+        m.setMatrix(m.m11(), m.m12(), m.m13(), m.m21(), m.m22(), m.m23(), std::round(m.dx()),
+                    std::round(m.dy()), m.m33());
     const ColorTransform combined = cx.combined(object.cxform);
     const int mode = object.blendMode > 14 ? 0 : object.blendMode;
     const bool filtered = object.filters && !object.filters->empty();

@@ -27,7 +27,7 @@ struct DisplayCommand
     std::optional<QString> name;
     std::optional<int> blendMode;    // 0 and 1 are "normal"
     std::optional<FilterList> filters;
-    bool cacheAsBitmap = false;
+    std::optional<bool> cacheAsBitmap;
 };
 
 // A timeline action the engine runs; the others are skipped when decoded.
