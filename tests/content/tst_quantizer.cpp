@@ -58,6 +58,7 @@ private slots:
     void fewColoursSurviveExactly();
     void manyColoursStayClose();
     void sameResultEveryTime();
+    void ditheringSmoothsGradients();
 };
 
 void TestQuantizer::fewColoursSurviveExactly()
@@ -96,6 +97,33 @@ void TestQuantizer::sameResultEveryTime()
     const ColorQuantizer::Result b = ColorQuantizer::quantize(painting());
     QVERIFY(a.palette == b.palette);
     QVERIFY(a.indices == b.indices);
+}
+
+QImage rebuilt(const ColorQuantizer::Result &q)
+{
+    QImage image(q.width, q.height, QImage::Format_RGB32);
+    for (int y = 0; y < q.height; ++y)
+        for (int x = 0; x < q.width; ++x)
+            image.setPixel(x, y, q.palette[q.indices[size_t(y) * size_t(q.width) + size_t(x)]]);
+    return image;
+}
+
+void TestQuantizer::ditheringSmoothsGradients()
+{
+    // A wide, slow gradient: bands without dithering.
+    QImage source(256, 64, QImage::Format_RGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 256; ++x)
+            source.setPixel(x, y, qRgb(x, 255 - x / 2, (x * 3 + y * 2) % 256));
+    const ColorQuantizer::Result plain = ColorQuantizer::quantize(source, 16, false);
+    const ColorQuantizer::Result dithered = ColorQuantizer::quantize(source, 16, true);
+    QVERIFY(plain.palette == dithered.palette);
+    // Seen from a distance (averaged over 4 x 4 pixels) the dithered
+    // picture is the closer one.
+    auto far = [](const QImage &i) { return i.scaled(i.size() / 4, Qt::IgnoreAspectRatio, Qt::SmoothTransformation); };
+    const double plainError = ImageCompare::difference(far(rebuilt(plain)), far(source));
+    const double ditheredError = ImageCompare::difference(far(rebuilt(dithered)), far(source));
+    QVERIFY2(ditheredError < plainError * 0.7, qPrintable(QStringLiteral("%1 vs %2").arg(ditheredError).arg(plainError)));
 }
 
 QTEST_MAIN(TestQuantizer)

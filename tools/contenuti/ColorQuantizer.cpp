@@ -72,7 +72,7 @@ int distance(QRgb a, QRgb b)
 
 } // namespace
 
-ColorQuantizer::Result ColorQuantizer::quantize(const QImage &source, int maxColors)
+ColorQuantizer::Result ColorQuantizer::quantize(const QImage &source, int maxColors, bool dither)
 {
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
     Result result;
@@ -126,23 +126,53 @@ ColorQuantizer::Result ColorQuantizer::quantize(const QImage &source, int maxCol
     }
 
     std::unordered_map<QRgb, uint8_t> nearest;
-    for (const Entry &e : entries) {
-        int best = 0, bestDistance = distance(e.rgb, result.palette[0]);
+    auto nearestIndex = [&](QRgb rgb) {
+        const auto known = nearest.find(rgb);
+        if (known != nearest.end())
+            return known->second;
+        int best = 0, bestDistance = distance(rgb, result.palette[0]);
         for (size_t i = 1; i < result.palette.size() && bestDistance > 0; ++i) {
-            const int d = distance(e.rgb, result.palette[i]);
+            const int d = distance(rgb, result.palette[i]);
             if (d < bestDistance) {
                 bestDistance = d;
                 best = int(i);
             }
         }
-        nearest[e.rgb] = uint8_t(best);
-    }
+        nearest.emplace(rgb, uint8_t(best));
+        return uint8_t(best);
+    };
     result.indices.resize(size_t(image.width()) * size_t(image.height()));
-    size_t at = 0;
+    if (!dither) {
+        size_t at = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                result.indices[at++] = nearestIndex(line[x] | 0xff000000u);
+        }
+        return result;
+    }
+
+    // Error diffusion in sixteenths: 7 to the right, 3, 5 and 1 below.
+    const int w = image.width();
+    std::vector<int> here(size_t(w + 2) * 3, 0), below(size_t(w + 2) * 3, 0);
     for (int y = 0; y < image.height(); ++y) {
         const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            result.indices[at++] = nearest[line[x] | 0xff000000u];
+        std::fill(below.begin(), below.end(), 0);
+        for (int x = 0; x < w; ++x) {
+            int want[3];
+            for (int ch = 0; ch < 3; ++ch)
+                want[ch] = std::clamp(channel(line[x], ch) + here[size_t(x + 1) * 3 + size_t(ch)] / 16, 0, 255);
+            const uint8_t index = nearestIndex(qRgb(want[0], want[1], want[2]));
+            result.indices[size_t(y) * size_t(w) + size_t(x)] = index;
+            for (int ch = 0; ch < 3; ++ch) {
+                const int error = want[ch] - channel(result.palette[index], ch);
+                here[size_t(x + 2) * 3 + size_t(ch)] += error * 7;
+                below[size_t(x) * 3 + size_t(ch)] += error * 3;
+                below[size_t(x + 1) * 3 + size_t(ch)] += error * 5;
+                below[size_t(x + 2) * 3 + size_t(ch)] += error;
+            }
+        }
+        std::swap(here, below);
     }
     return result;
 }

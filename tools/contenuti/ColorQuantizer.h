@@ -10,6 +10,8 @@
 // their median until the palette is full; every pixel then takes the
 // nearest palette colour. Flat cartoon areas keep their exact colour.
 // Deterministic: the same picture always gives the same palette.
+// Photographs may be dithered (Floyd-Steinberg), which trades a little
+// grain for smooth skies and faces instead of bands.
 class ColorQuantizer
 {
 public:
@@ -19,5 +21,5 @@ public:
         std::vector<uint8_t> indices;   // row by row, one per pixel
         int width = 0, height = 0;
     };
-    static Result quantize(const QImage &image, int maxColors = 256);
+    static Result quantize(const QImage &image, int maxColors = 256, bool dither = false);
 };

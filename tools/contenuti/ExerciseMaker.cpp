@@ -126,7 +126,7 @@ QString ExerciseMaker::make(const Request &request)
     for (int k = 0; k < kPictures; ++k) {
         const QString path = staging.filePath(QStringLiteral("%1/%1%2.gif").arg(request.name).arg(k + 1));
         QString why;
-        if (!GifWriter::write(path, pictures[size_t(k)], &why))
+        if (!GifWriter::write(path, pictures[size_t(k)], &why, true))
             return QStringLiteral("non si può scrivere l'immagine %1: %2").arg(k + 1).arg(why);
     }
     const QString movieName = request.name + QStringLiteral(".swf");

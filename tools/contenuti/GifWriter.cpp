@@ -5,14 +5,14 @@
 #include <QFile>
 #include <gif_lib.h>
 
-bool GifWriter::write(const QString &path, const QImage &image, QString *error)
+bool GifWriter::write(const QString &path, const QImage &image, QString *error, bool dither)
 {
     auto fail = [error](const QString &why) {
         if (error)
             *error = why;
         return false;
     };
-    const ColorQuantizer::Result q = ColorQuantizer::quantize(image);
+    const ColorQuantizer::Result q = ColorQuantizer::quantize(image, 256, dither);
 
     // giflib wants a power of two colours; the unused tail stays black.
     int bits = 1;

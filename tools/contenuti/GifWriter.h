@@ -4,9 +4,9 @@
 #include <QString>
 
 // Saves a picture as a single-image GIF through giflib, its colours
-// reduced by ColorQuantizer.
+// reduced by ColorQuantizer (dithered for photographs).
 class GifWriter
 {
 public:
-    static bool write(const QString &path, const QImage &image, QString *error = nullptr);
+    static bool write(const QString &path, const QImage &image, QString *error = nullptr, bool dither = false);
 };
