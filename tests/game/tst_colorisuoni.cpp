@@ -15,7 +15,6 @@ class TestColoriSuoni : public QObject
 {
     Q_OBJECT
 private slots:
-    void coloreCasuale_soloColoriDellaTavolozza();
     void coloreCasuale_slotUniformi();
     void suonoErrore_data();
     void suonoErrore();
@@ -28,16 +27,6 @@ const std::array<qint32, 18> Tavolozza = {
     0xC0C0FF, 0x8080FF, 0x0080FF, 0x80C0FF, 0x0080FF, 0xC0FFFF, 0x00FFFF, 0x0040C0, 0x80FF80,
     0x00C000, 0xFFFFC0, 0xFFFF00, 0xFFC0C0, 0xFFC0FF, 0xFFC0FF, 0xE0E0E0, 0xFFC0FF, 0xFF00FF,
 };
-}
-
-void TestColoriSuoni::coloreCasuale_soloColoriDellaTavolozza()
-{
-    platform::Random::Randomize(7);
-    for (int i = 0; i < 2000; ++i) {
-        const qint32 colore = ModuloColoriSuoni::ColoreCasuale();
-        QVERIFY2(std::find(Tavolozza.begin(), Tavolozza.end(), colore) != Tavolozza.end(),
-                 qPrintable(QString::number(colore, 16)));
-    }
 }
 
 void TestColoriSuoni::coloreCasuale_slotUniformi()
