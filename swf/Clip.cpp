@@ -108,6 +108,7 @@ void Clip::place(int depth, int characterId, const Matrix &matrix, const ColorTr
 
 void Clip::runCommands(int frame)
 {
+    m_running = frame;
     for (const DisplayCommand &command : m_timeline->frames[std::size_t(frame)].commands) {
         if (m_world.overBudget())
             return;
@@ -134,7 +135,10 @@ DisplayObject *Clip::create(int depth, int characterId)
 {
     if (m_previous) {
         auto old = m_previous->find(depth);
-        if (old != m_previous->end() && old->second.characterId == characterId) {
+        // Only the object that this very tag placed before comes back
+        // as it was; one placed later at the depth starts afresh.
+        if (old != m_previous->end() && old->second.characterId == characterId
+            && old->second.placedFrame == m_running) {
             DisplayObject &object = m_objects[depth];
             object = std::move(old->second);
             m_previous->erase(old);
@@ -159,6 +163,7 @@ DisplayObject *Clip::create(int depth, int characterId)
     object.characterId = characterId;
     object.character = m_world.movie->character(characterId);
     object.bornTick = m_world.tick;
+    object.placedFrame = m_timeline ? m_running : -1;
     instantiate(object);
     return &object;
 }

@@ -27,6 +27,7 @@ struct DisplayObject
     QString name;
     std::shared_ptr<Clip> clip;      // sprites and buttons: their own display list
     unsigned long long bornTick = 0; // objects do not advance on the tick that placed them
+    int placedFrame = -1;            // the parent's frame whose tag placed it; -1: not a timeline's
 };
 
 // What every clip of one player shares while it runs: the movie, the tick
@@ -120,6 +121,7 @@ private:
     // While a backward jump rebuilds the list: the objects before it, so
     // that the ones that stay keep their state.
     std::map<int, DisplayObject> *m_previous = nullptr;
+    int m_running = -1;              // the frame whose tags are being applied
 };
 
 } // namespace swf

@@ -47,6 +47,7 @@ private slots:
     void setTargetStopsNamedSprite();
     void backwardJumpKeepsStayingSprite();
     void actionsOfARemovedClipFinishSafely();
+    void loopRestartsSpritePlacedLater();
 };
 
 void TestTimeline::loopsAndRebuilds()
@@ -236,6 +237,33 @@ void TestTimeline::actionsOfARemovedClipFinishSafely()
     QVERIFY(p->rootClip().objects().empty());
     p->advance();
     QCOMPARE(p->currentFrame(), 3);
+}
+
+void TestTimeline::loopRestartsSpritePlacedLater()
+{
+    // The same sprite at the same depth, placed on frame 1 and again on
+    // frame 3: back on frame 1 the copy from frame 3 does not carry on.
+    MovieBuilder inner;
+    inner.showFrame().showFrame().showFrame().showFrame().showFrame().end();
+    MovieBuilder b;
+    b.sprite(4, inner);
+    b.place(1, 4).showFrame();
+    b.remove(1).showFrame();
+    b.place(1, 4).showFrame();
+    b.showFrame().end();
+    auto p = play(b);
+    QVERIFY(p);
+    p->advance();
+    p->advance();
+    const swf::Clip *later = childAt(p->rootClip(), 1);
+    QVERIFY(later);
+    p->advance();
+    QCOMPARE(later->frame(), 1);
+    p->advance(); // loop
+    QCOMPARE(p->currentFrame(), 1);
+    const swf::Clip *again = childAt(p->rootClip(), 1);
+    QVERIFY(again);
+    QCOMPARE(again->frame(), 0);
 }
 
 QTEST_MAIN(TestTimeline)
