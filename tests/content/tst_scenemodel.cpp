@@ -1,0 +1,153 @@
+// The scene model that both the pictures and the movies are made from:
+// shapes rounded to twips the same way everywhere, and a timeline that
+// stands exactly on each scene during its pause.
+#include "StoryTimeline.h"
+#include "VectorShape.h"
+
+#include <QtTest>
+
+namespace {
+
+Story twoParts()
+{
+    Story story("prova");
+    StoryPart &ball = story.add("palla", {VectorShape::circle({0, 0}, 20).fill(Qt::red)});
+    for (int k = 0; k < kScenes; ++k) {
+        ball[k].pos = QPointF(40 + 60 * k, 200);
+        ball[k].scale = 1.0 + 0.25 * k;
+    }
+    StoryPart &star = story.add("stella", {VectorShape::polygon({{0, -10}, {10, 10}, {-10, 10}}).fill(Qt::yellow)});
+    star.at({100, 100}).onlyIn({2, 3});
+    star[3].tint = QColor(255, 128, 0);
+    return story;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(VectorShape)
+
+class TestSceneModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void contours_data();
+    void contours();
+    void morphsOnlyBetweenLikeShapes();
+    void pausesStandOnTheScenes_data();
+    void pausesStandOnTheScenes();
+    void partsAppearByFadingInPlace();
+    void loopFadesThroughWhite();
+};
+
+void TestSceneModel::contours_data()
+{
+    QTest::addColumn<VectorShape>("shape");
+    QTest::addColumn<int>("edges");
+    QTest::addColumn<QRect>("bounds");
+    // Bounds in twips, outline included (3 px = 60 twips, 30 either side).
+    QTest::newRow("circle") << VectorShape::circle({10, 10}, 5) << 8 << QRect(QPoint(70, 70), QPoint(330, 330));
+    QTest::newRow("rounded rect") << VectorShape::roundRect(QRectF(0, 0, 40, 20), 5) << 8 << QRect(QPoint(-30, -30), QPoint(830, 430));
+    QTest::newRow("square corners") << VectorShape::roundRect(QRectF(0, 0, 40, 20), 0).noOutline() << 8 << QRect(QPoint(0, 0), QPoint(800, 400));
+    QTest::newRow("triangle") << VectorShape::polygon({{0, 0}, {10, 0}, {0, 10}}).noOutline() << 3 << QRect(QPoint(0, 0), QPoint(200, 200));
+    QTest::newRow("closed by hand") << VectorShape::path({0, 0}).lineTo({10, 0}).lineTo({0, 10}).lineTo({0, 0}).close().noOutline()
+                                    << 3 << QRect(QPoint(0, 0), QPoint(200, 200));
+    QTest::newRow("rounded to twips") << VectorShape::polygon({{0.01, 0.02}, {10.024, 0}, {0, 10.026}}).noOutline() << 3
+                                      << QRect(QPoint(0, 0), QPoint(200, 201));
+}
+
+void TestSceneModel::contours()
+{
+    QFETCH(VectorShape, shape);
+    QFETCH(int, edges);
+    QFETCH(QRect, bounds);
+    QCOMPARE(int(shape.segments().size()), edges);
+    QVERIFY(shape.isClosed());
+    // The last edge comes back exactly to the start: no sliver of a gap.
+    QCOMPARE(shape.segments().back().to, shape.start());
+    QCOMPARE(shape.twipsBounds(), bounds);
+}
+
+void TestSceneModel::morphsOnlyBetweenLikeShapes()
+{
+    const VectorShape small = VectorShape::roundRect(QRectF(0, 0, 10, 10), 2).fill(Qt::red);
+    QVERIFY(small.morphsInto(VectorShape::roundRect(QRectF(-5, 0, 80, 30), 9).fill(Qt::blue)));
+    QVERIFY(!small.morphsInto(VectorShape::circle({0, 0}, 5).fill(Qt::red)));       // lines against curves
+    QVERIFY(!small.morphsInto(VectorShape::roundRect(QRectF(0, 0, 10, 10), 2).linear(Qt::red, Qt::blue, {0, 0}, {1, 0})));
+    QVERIFY(!small.morphsInto(VectorShape::roundRect(QRectF(0, 0, 10, 10), 2).fill(Qt::red).noOutline()));
+    QVERIFY_EXCEPTION_THROWN(StoryPart::morphing("x", {small, small, small, small, VectorShape::circle({0, 0}, 3)}),
+                             std::invalid_argument);
+
+    const VectorShape half = VectorShape::blended(small, VectorShape::roundRect(QRectF(10, 10, 10, 10), 2).fill(Qt::blue), 0.5);
+    QCOMPARE(half.start(), small.start() + QPointF(5, 5));
+    QCOMPARE(half.paint().color, QColor(128, 0, 128));
+}
+
+void TestSceneModel::pausesStandOnTheScenes_data()
+{
+    QTest::addColumn<int>("scene");
+    for (int k = 0; k < kScenes; ++k)
+        QTest::newRow(qPrintable(QStringLiteral("scene %1").arg(k + 1))) << k;
+}
+
+void TestSceneModel::pausesStandOnTheScenes()
+{
+    QFETCH(int, scene);
+    const Story story = twoParts();
+    const StoryTimeline timeline(story);
+    const int period = StoryTimeline::kHoldFrames + StoryTimeline::kTransitionFrames;
+    // Every frame of the pause is the scene itself, not a step towards the next.
+    for (int f = scene * period; f < scene * period + StoryTimeline::kHoldFrames; ++f) {
+        const std::vector<PartFrame> frame = timeline.frame(f);
+        QCOMPARE(int(frame.size()), 2);
+        const PartFrame &ball = frame[0];
+        QVERIFY(ball.visible);
+        QCOMPARE(ball.matrix.translateX, VectorShape::twips(40 + 60 * scene));
+        QCOMPARE(ball.matrix.translateY, 4000);
+        QCOMPARE(ball.matrix.scaleX, int(std::lround((1.0 + 0.25 * scene) * 65536)));
+        QVERIFY(ball.color.isIdentity());
+        QCOMPARE(frame[1].visible, scene == 2 || scene == 3);
+        if (scene == 3)
+            QCOMPARE(frame[1].color.mult[1], 129);   // 128/255 of 256, rounded
+    }
+    QCOMPARE(StoryTimeline::holdFrame(scene) / period, scene);
+}
+
+void TestSceneModel::partsAppearByFadingInPlace()
+{
+    const Story story = twoParts();
+    const StoryTimeline timeline(story);
+    const int start = 1 * (StoryTimeline::kHoldFrames + StoryTimeline::kTransitionFrames) + StoryTimeline::kHoldFrames;
+    int lastAlpha = 0, lastX = timeline.frame(start - 1)[0].matrix.translateX;
+    for (int f = start; f < start + StoryTimeline::kTransitionFrames; ++f) {
+        const std::vector<PartFrame> frame = timeline.frame(f);
+        // The star stays where it will stand and only grows opaque.
+        if (frame[1].visible) {
+            QCOMPARE(frame[1].matrix.translateX, 2000);
+            QVERIFY(frame[1].color.mult[3] > lastAlpha);
+            lastAlpha = frame[1].color.mult[3];
+        }
+        // The ball moves on, never back.
+        QVERIFY(frame[0].matrix.translateX > lastX);
+        lastX = frame[0].matrix.translateX;
+    }
+    QCOMPARE(lastAlpha, 256);
+    QCOMPARE(lastX, VectorShape::twips(40 + 60 * 2));
+}
+
+void TestSceneModel::loopFadesThroughWhite()
+{
+    const Story story = twoParts();
+    const StoryTimeline timeline(story);
+    const int last = StoryTimeline::kFrames - StoryTimeline::kTransitionFrames;
+    const int faded = last + StoryTimeline::kTransitionFrames / 2 - 1;
+    QVERIFY(timeline.frame(faded)[0].color.mult[3] < 30);
+    // The ball never slides back across the stage: it fades out at the
+    // last place and fades in at the first.
+    QCOMPARE(timeline.frame(last + 1)[0].matrix.translateX, VectorShape::twips(40 + 60 * 4));
+    QCOMPARE(timeline.frame(StoryTimeline::kFrames - 1)[0].matrix.translateX, VectorShape::twips(40));
+    QCOMPARE(timeline.frame(StoryTimeline::kFrames)[0].matrix, timeline.frame(0)[0].matrix);
+}
+
+QTEST_MAIN(TestSceneModel)
+#include "tst_scenemodel.moc"
