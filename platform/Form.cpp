@@ -98,7 +98,6 @@ void Form::Show()
     if (!m_loaded)
         return;
     show();
-    m_shown = true;
     // The frame is known only now: an outer size set while hidden is made
     // true again, which may bring one more Resize.
     applySetGeometry();

@@ -128,7 +128,6 @@ private:
     quint32 m_backColor = 0x8000000F;
     bool m_loaded = false;
     bool m_activatedOnce = false;
-    bool m_shown = false;
     bool m_awaitingSystemActivation = false;
     bool m_paintLocked = false;
     bool m_destroying = false;

@@ -119,7 +119,8 @@ void MovieView::paintEvent(QPaintEvent *)
     if (m_frameStale || m_frame.size() != pixels) {
         m_frame = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
         m_frame.setDevicePixelRatio(ratio);
-        m_frame.fill(m_player->info().background);
+        const QColor background = m_player->info().background;
+        m_frame.fill(background.isValid() ? background : QColor(Qt::white));
         QPainter stage(&m_frame);
         m_player->render(stage, QRectF(QPointF(0, 0), QSizeF(size())));
         m_frameStale = false;
