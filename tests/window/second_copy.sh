@@ -21,7 +21,7 @@ windows=$(visible_windows_of "$second")
 [ "$windows" = "$box" ] || fail "the second copy shows other windows: $windows"
 kill -0 "$second" || fail "the second copy ended before the box was answered"
 
-xdotool windowfocus --sync "$box" 2>/dev/null || true
+timeout 5 xdotool windowfocus --sync "$box" 2>/dev/null || true
 xdotool key Return
 ended() { ! kill -0 "$second" 2>/dev/null; }
 wait_for 20 ended || fail "the second copy did not end after the box"

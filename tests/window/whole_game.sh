@@ -158,7 +158,7 @@ note "menu Esci at $ex,$ey"
 click_at "$ex" "$ey"
 find_question() { box=$(xdotool search --onlyvisible --name "^L'Ambrelia\$" 2>/dev/null | head -n1); [ -n "$box" ]; }
 wait_for 15 find_question || fail "no exit question after Esci"
-xdotool windowfocus --sync "$box" 2>/dev/null || true
+timeout 5 xdotool windowfocus --sync "$box" 2>/dev/null || true
 xdotool key Return
 ended() { ! kill -0 "$game" 2>/dev/null; }
 wait_for 15 ended || fail "the program did not end after Yes"
