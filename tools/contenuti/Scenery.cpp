@@ -92,18 +92,22 @@ std::vector<VectorShape> face(double r)
 
 VectorShape petals(double radius, double open, const QColor &colour)
 {
-    // Each petal: out from the heart to its tip and back. A closed bud is
-    // the same five petals squeezed into an upright drop.
-    auto place = [&](QPointF p) {
-        const double squeeze = 0.28 + 0.72 * open;
-        return QPointF(p.x() * squeeze, p.y() * (0.75 + 0.25 * open) - (1.0 - open) * radius * 0.35);
+    // Each petal runs out from the heart to its tip and back. The closed
+    // bud puts every point, tips and hearts alike, on one upright drop at
+    // the same angle, so the bud opens into the flower edge for edge.
+    auto place = [&](double r, double degrees) {
+        const double a = degrees * M_PI / 180.0;
+        const double up = std::max(0.0, -std::sin(a));
+        const QPointF bud(radius * 0.42 * std::cos(a) * (1.0 - 0.5 * up * up),
+                          radius * (0.5 * std::sin(a) - 0.45 * up * up * up) + radius * 0.2);
+        return bud + (polar(r, degrees) - bud) * open;
     };
     const double inner = radius * 0.3;
-    VectorShape s = VectorShape::path(place(polar(inner, -90)));
+    VectorShape s = VectorShape::path(place(inner, -90));
     for (int i = 0; i < 5; ++i) {
         const double a = -90.0 + i * 72.0;
-        s.quadTo(place(polar(radius * 1.05, a + 4)), place(polar(radius, a + 36)));
-        s.quadTo(place(polar(radius * 1.05, a + 68)), place(polar(inner, a + 72)));
+        s.quadTo(place(radius * 1.05, a + 4), place(radius, a + 36));
+        s.quadTo(place(radius * 1.05, a + 68), place(inner, a + 72));
     }
     s.close();
     return s.radial(colour.lighter(135), colour, QPointF(0, 0), radius).outline(colour.darker(160), 3);

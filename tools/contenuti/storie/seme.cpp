@@ -92,7 +92,7 @@ Story seme()
     StoryPart &flower = story.addMorph("fiore", {Scenery::petals(20, 0, QColor(120, 190, 80)),
                                                  Scenery::petals(20, 0, QColor(120, 190, 80)),
                                                  Scenery::petals(20, 0, QColor(120, 190, 80)),
-                                                 Scenery::petals(46, 0.15, QColor(150, 200, 90)),
+                                                 Scenery::petals(52, 0.0, QColor(120, 190, 80)),
                                                  Scenery::petals(62, 1, QColor(240, 70, 110))});
     flower.onlyIn({3, 4});
     flower[3].pos = {200, 160};
