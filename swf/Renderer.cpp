@@ -54,9 +54,12 @@ QRectF deviceBounds(const DisplayObject &object, const Matrix &m)
 }
 
 // A fresh transparent surface for one layer, and the painter on it.
-QImage makeLayer(const QRect &rect)
+QImage makeLayer(const QRect &rect, qreal dpr)
 {
-    QImage layer(rect.size(), QImage::Format_ARGB32_Premultiplied);
+    // On a high-density target the layer has as many pixels as the area
+    // it covers there, and is drawn in the same logical coordinates.
+    QImage layer((QSizeF(rect.size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(dpr);
     layer.fill(Qt::transparent);
     return layer;
 }
@@ -103,6 +106,7 @@ void Renderer::draw(const Clip &clip, const Matrix &toDevice, const ColorTransfo
 {
     // Filter sizes are in stage pixels; the stage may be drawn scaled.
     m_stageScale = std::sqrt(std::abs(toDevice.determinant())) * 20;
+    m_dpr = m_painter.device()->devicePixelRatioF();
     QRect area(QPoint(0, 0), QSize(m_painter.device()->width(), m_painter.device()->height()));
     if (m_painter.hasClipping())
         area &= m_painter.clipBoundingRect().toAlignedRect();
@@ -134,7 +138,7 @@ void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const 
         if (!layer.image)
             return;
         const Matrix shift = QTransform::fromTranslate(-layer.rect.x(), -layer.rect.y());
-        QImage mask = makeLayer(layer.rect);
+        QImage mask = makeLayer(layer.rect, m_dpr);
         {
             QPainter mp(&mask);
             mp.setRenderHint(QPainter::Antialiasing, m_antialias);
@@ -171,7 +175,7 @@ void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const 
                 layer.rect = bounds.toAlignedRect().adjusted(-1, -1, 1, 1) & current;
                 if (!layer.rect.isEmpty() && m_layers < MaxLayers) {
                     ++m_layers;
-                    layer.image = std::make_unique<QImage>(makeLayer(layer.rect));
+                    layer.image = std::make_unique<QImage>(makeLayer(layer.rect, m_dpr));
                     layer.painter = std::make_unique<QPainter>(layer.image.get());
                 }
             }
@@ -228,7 +232,7 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
     if (rect.isEmpty())
         return;
     ++m_layers;
-    QImage layer = makeLayer(rect);
+    QImage layer = makeLayer(rect, m_dpr);
     {
         QPainter lp(&layer);
         ++m_blendGroups;
@@ -238,7 +242,7 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
     }
     if (filtered)
         for (const Filter &f : *object.filters)
-            f.apply(layer, m_stageScale);
+            f.apply(layer, m_stageScale * m_dpr);
     --m_layers;
     if (mode == 10) {
         // Invert: the backdrop's colours turned over wherever the layer
@@ -251,7 +255,7 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
     } else if (mode == 9) {
         auto *image = dynamic_cast<QImage *>(p.device());
         if (image && image->format() == QImage::Format_ARGB32_Premultiplied) {
-            blendManually(*image, rect.topLeft(), layer);
+            blendManually(*image, (QPointF(rect.topLeft()) * m_dpr).toPoint(), layer);
             return;
         }
     }

@@ -34,7 +34,8 @@ private:
     bool m_antialias;
     int m_layers = 0;                // nesting of offscreen layers, bounded
     int m_blendGroups = 0;           // blend-mode layers being drawn into
-    double m_stageScale = 1;         // device pixels per stage pixel
+    double m_stageScale = 1;         // logical device pixels per stage pixel
+    qreal m_dpr = 1;                 // physical pixels per logical one
 };
 
 } // namespace swf

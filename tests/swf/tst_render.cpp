@@ -28,6 +28,7 @@ private slots:
     void maskClipsItsRange_data();
     void maskClipsItsRange();
     void showAll();
+    void masksAtHighDensity();
 };
 
 void TestRender::maskClipsItsRange_data()
@@ -85,6 +86,26 @@ void TestRender::showAll()
     QCOMPARE(image.pixelColor(75 + 100, 30), QColor(Qt::green)); // sprite at 50..100 px * 1.5
     QCOMPARE(image.pixelColor(75 + 100, 100), QColor(Qt::blue));
     QCOMPARE(p->renderImage(QSize(40, 80)).pixelColor(30, 30), QColor(Qt::green));
+}
+
+void TestRender::masksAtHighDensity()
+{
+    // A mask edge half-way through a logical pixel falls on a physical
+    // pixel boundary at two physical pixels per logical one: drawn at full
+    // density, both sides stay clean.
+    MovieBuilder b;
+    b.rectShape(1, 0, 0, 1010, 2000, 0, 0, 0);      // mask: 50.5 logical px wide
+    b.rectShape(2, 0, 0, 2000, 2000, 255, 0, 0);
+    b.place(1, 1, {}, {}, 2).place(2, 2).showFrame().end();
+    auto p = movie(b);
+    QVERIFY(p);
+    QImage image(200, 200, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    QPainter painter(&image);
+    p->render(painter, QRectF(0, 0, 100, 100));
+    painter.end();
+    QCOMPARE(image.pixelColor(100, 50), QColor(Qt::red));
+    QCOMPARE(image.pixelColor(101, 50), QColor(Qt::white));
 }
 
 QTEST_MAIN(TestRender)
