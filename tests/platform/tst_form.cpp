@@ -112,6 +112,24 @@ private slots:
         QCOMPARE(form.events.size(), 2);
     }
 
+    void restoredWindowIsLaidOutAgain()
+    {
+        RecordingForm form;
+        form.setClientSize(3000, 2000);
+        form.Show();
+        form.setWindowState(Form::vbMinimized);
+        QTRY_COMPARE(form.WindowState(), 1);
+        // The scaler ignores whatever Resize comes while minimised, so the
+        // restored window must get one with its size as it stands then.
+        form.setWidth(6000);
+        const qsizetype beforeRestore = form.events.size();
+        form.setWindowState(Form::vbNormal);
+        QTRY_COMPARE(form.WindowState(), 0);
+        QTRY_VERIFY(form.events.size() > beforeRestore);
+        QCOMPARE(form.events.last(), QStringLiteral("Resize"));
+        QCOMPARE(form.resizeSizes.last(), QSizeF(form.ScaleWidth(), form.ScaleHeight()));
+    }
+
     void activateNotAfterMessageBox()
     {
         RecordingForm form;

@@ -18,9 +18,11 @@ class ActivationCounter : public Form
 {
 public:
     int activations = 0;
+    QList<QSizeF> resizes;
 
 protected:
     void Form_Activate() override { ++activations; }
+    void Form_Resize() override { resizes << QSizeF(ScaleWidth(), ScaleHeight()); }
 };
 } // namespace
 
@@ -109,6 +111,33 @@ private slots:
             QCOMPARE(spy->count(), 0);
         qDeleteAll(spies);
         QVERIFY(!form.isDragging());
+    }
+
+    void sizeSetByTheProgram()
+    {
+        ActivationCounter form;
+        form.setClientSize(6000, 4000);
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::qWait(200);
+        form.resizes.clear();
+
+        // As the scaler sizes a window: top, left, height, width.
+        form.setTop(600);
+        form.setLeft(900);
+        form.setHeight(7200);
+        form.setWidth(9000);
+        QCOMPARE(form.resizes.size(), 2);
+        QCOMPARE(form.resizes.last().width(), form.ScaleWidth());
+        QCOMPARE(form.Width(), 9000.0);
+        QCOMPARE(form.Height(), 7200.0);
+        QCOMPARE(form.Top(), 600.0);
+        // The server's own word on the new size comes later and changes nothing.
+        QTest::qWait(300);
+        QCOMPARE(form.Width(), 9000.0);
+        QCOMPARE(form.Left(), 900.0);
+        QCOMPARE(form.resizes.last(), QSizeF(form.ScaleWidth(), form.ScaleHeight()));
+        QCOMPARE(form.resizes.size(), 2);
     }
 
     void activateOnceAcrossAMessageBox()
