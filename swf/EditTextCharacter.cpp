@@ -2,7 +2,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QRegularExpression>
 
 namespace swf {
 
@@ -31,124 +30,213 @@ QFont systemFont(const QString &name, double height, bool bold, bool italic)
 
 } // namespace
 
+// How one style is measured and drawn: an embedded font's outlines, or a
+// font of the system.
+struct EditTextCharacter::Face
+{
+    std::shared_ptr<const FontCharacter> embedded;
+    QFont system;
+    double height = 240;
+
+    double scale() const { return height / embedded->emSize(); }
+    double glyphAdvance(int g) const
+    {
+        const auto &glyph = embedded->glyph(g);
+        return (glyph.advance >= 0 ? glyph.advance : glyph.outline.boundingRect().right()) * scale();
+    }
+    double width(const QString &text) const
+    {
+        if (!embedded)
+            return QFontMetricsF(system).horizontalAdvance(text);
+        double w = 0;
+        for (QChar c : text) {
+            const int g = embedded->glyphForCode(c.unicode());
+            w += g < 0 ? height / 3 : glyphAdvance(g);    // a missing glyph leaves a space
+        }
+        return w;
+    }
+    double ascent() const
+    {
+        if (!embedded)
+            return QFontMetricsF(system).ascent();
+        return embedded->hasLayout() ? embedded->ascent() * scale() : height * 0.8;
+    }
+    double descent() const
+    {
+        if (!embedded)
+            return QFontMetricsF(system).descent();
+        return embedded->hasLayout() ? embedded->descent() * scale() : height * 0.2;
+    }
+    void addOutlines(QPainterPath &path, const QString &text, double x, double baseline) const
+    {
+        for (QChar c : text) {
+            const int g = embedded->glyphForCode(c.unicode());
+            if (g < 0) {
+                x += height / 3;
+                continue;
+            }
+            QTransform place;
+            place.translate(x, baseline);
+            place.scale(scale(), scale());
+            path.addPath(place.map(embedded->glyph(g).outline));
+            x += glyphAdvance(g);
+        }
+    }
+};
+
 EditTextCharacter::EditTextCharacter(int id, Definition definition)
     : Character(id), m_definition(std::move(definition))
 {
-    if (m_definition.password)
-        m_definition.text.fill(QLatin1Char('*'));
-    if (usesOutlines())
-        m_outlines = outlinePath();
+    if (m_definition.password) {
+        for (auto &paragraph : m_definition.paragraphs)
+            for (auto &span : paragraph.spans)
+                span.text.fill(QLatin1Char('*'));
+    }
 }
 
 QRectF EditTextCharacter::bounds(double) const { return m_definition.bounds; }
 
-bool EditTextCharacter::usesOutlines() const
-{
-    return m_definition.useOutlines && m_definition.font && m_definition.font->glyphCount() > 0;
-}
-
-double EditTextCharacter::textWidth(const QString &text) const
+EditTextCharacter::Face EditTextCharacter::faceFor(const TextStyle &style) const
 {
     const Definition &d = m_definition;
-    if (usesOutlines()) {
-        const FontCharacter &font = *d.font;
-        const double scale = d.height / font.emSize();
-        double width = 0;
-        for (QChar c : text) {
-            const int g = font.glyphForCode(c.unicode());
-            if (g < 0) {
-                width += d.height / 3;      // a missing glyph leaves a space
-                continue;
+    Face face;
+    face.height = style.height;
+    if (d.useOutlines) {
+        // The font the run names, best in its style; else the field's own.
+        std::shared_ptr<const FontCharacter> named, styled;
+        if (!style.face.isEmpty()) {
+            for (const auto &font : d.fonts) {
+                if (!font || font->glyphCount() == 0 || font->name().compare(style.face, Qt::CaseInsensitive) != 0)
+                    continue;
+                if (!named)
+                    named = font;
+                if (font->bold() == style.bold && font->italic() == style.italic)
+                    styled = font;
             }
-            const auto &glyph = font.glyph(g);
-            width += (glyph.advance >= 0 ? glyph.advance : glyph.outline.boundingRect().right()) * scale;
         }
-        return width;
+        face.embedded = styled ? styled : named;
+        if (!face.embedded && d.font && d.font->glyphCount() > 0)
+            face.embedded = d.font;
     }
-    const bool bold = d.font && d.font->bold();
-    const bool italic = d.font && d.font->italic();
-    return QFontMetricsF(systemFont(d.fontName, d.height, bold, italic)).horizontalAdvance(text);
+    if (!face.embedded) {
+        const QString name = style.face.isEmpty() && d.font ? d.font->name() : style.face;
+        face.system = systemFont(name, style.height, style.bold, style.italic);
+    }
+    return face;
 }
 
-QVector<EditTextCharacter::Line> EditTextCharacter::layoutLines() const
+EditTextCharacter::Layout EditTextCharacter::layout() const
 {
     const Definition &d = m_definition;
-    QString text = d.text;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     // Wrapping lets a line run into the right gutter: players keep lines
     // that overflow the inner width by a little.
     const double available = d.bounds.width() - kGutter - d.leftMargin - d.rightMargin;
+    const double inner = d.bounds.width() - 2 * kGutter - d.leftMargin - d.rightMargin;
 
-    QVector<Line> lines;
-    const QStringList paragraphs = text.split(QLatin1Char('\n'));
-    for (const QString &paragraph : paragraphs) {
-        if (!d.wordWrap || !d.multiline) {
-            lines.append({paragraph, textWidth(paragraph), true});
-            continue;
-        }
-        // Greedy wrapping at spaces; a word wider than the field stays whole.
-        // Widths add up word by word (kerning across words is ignored), so
-        // long texts cost no more than measuring each word once.
-        const QStringList words = paragraph.split(QLatin1Char(' '));
-        const double spaceWidth = textWidth(QStringLiteral(" "));
-        QString current;
-        double currentWidth = 0;
+    struct Piece
+    {
+        QString text;
+        int face;
+        double width;
+    };
+    struct Line
+    {
+        QVector<Piece> pieces;
+        double width = 0, ascent = 0, descent = 0;
         bool first = true;
-        for (const QString &word : words) {
-            const double wordWidth = textWidth(word);
-            const double indent = first ? d.indent : 0;
-            if (!current.isEmpty() && currentWidth + spaceWidth + wordWidth > available - indent) {
-                lines.append({current, currentWidth, first});
-                first = false;
-                current = word;
-                currentWidth = wordWidth;
-            } else if (current.isEmpty()) {
-                current = word;
-                currentWidth = wordWidth;
-            } else {
-                current += QLatin1Char(' ') + word;
-                currentWidth += spaceWidth + wordWidth;
+        TextAlign align = TextAlign::Left;
+    };
+    QVector<Face> faces;
+    QVector<TextStyle> styles;
+    auto faceIndex = [&](const TextStyle &style) {
+        for (int i = 0; i < styles.size(); ++i) {
+            const TextStyle &s = styles[i];
+            if (s.face == style.face && s.height == style.height && s.bold == style.bold && s.italic == style.italic)
+                return i;
+        }
+        styles.append(style);
+        faces.append(faceFor(style));
+        return int(faces.size()) - 1;
+    };
+
+    // Greedy wrapping at spaces; a word wider than the field stays whole.
+    // Widths add up word by word, so long texts cost one measure a word.
+    QVector<Line> lines;
+    QVector<QVector<QColor>> colors;  // of the pieces, line by line
+    const bool wrap = d.wordWrap && d.multiline;
+    for (const TextParagraph &paragraph : d.paragraphs) {
+        Line line;
+        line.align = paragraph.align;
+        QVector<QColor> lineColors;
+        // An empty paragraph still takes the height of a line.
+        const int firstFace = faceIndex(paragraph.spans.isEmpty() ? d.style : paragraph.spans.first().style);
+        line.ascent = faces[firstFace].ascent();
+        line.descent = faces[firstFace].descent();
+        for (const TextSpan &span : paragraph.spans) {
+            const int f = faceIndex(span.style);
+            const QStringList words = span.text.split(QLatin1Char(' '));
+            for (int w = 0; w < words.size(); ++w) {
+                const QString token = w + 1 < words.size() ? words[w] + QLatin1Char(' ') : words[w];
+                if (token.isEmpty())
+                    continue;
+                const double width = faces[f].width(token);
+                const double trimmed = token.endsWith(QLatin1Char(' ')) ? faces[f].width(words[w]) : width;
+                const double indent = line.first ? d.indent : 0;
+                if (wrap && !line.pieces.isEmpty() && line.width + trimmed > available - indent) {
+                    lines.append(line);
+                    colors.append(lineColors);
+                    lineColors.clear();
+                    const TextAlign align = line.align;
+                    line = Line();
+                    line.first = false;
+                    line.align = align;
+                    line.ascent = faces[f].ascent();
+                    line.descent = faces[f].descent();
+                }
+                line.pieces.append({token, f, width});
+                lineColors.append(span.style.color);
+                line.width += width;
+                line.ascent = std::max(line.ascent, faces[f].ascent());
+                line.descent = std::max(line.descent, faces[f].descent());
             }
         }
-        lines.append({current, currentWidth, first});
+        lines.append(line);
+        colors.append(lineColors);
     }
-    return lines;
+
+    Layout out;
+    double top = d.bounds.top() + kGutter;
+    for (int l = 0; l < lines.size(); ++l) {
+        const Line &line = lines[l];
+        const double baseline = top + line.ascent;
+        double x = d.bounds.left() + kGutter + d.leftMargin + (line.first ? d.indent : 0);
+        const double slack = inner - line.width;
+        if (line.align == TextAlign::Center)
+            x += slack / 2;
+        else if (line.align == TextAlign::Right)
+            x += slack;
+        for (int p = 0; p < line.pieces.size(); ++p) {
+            const Piece &piece = line.pieces[p];
+            const Face &face = faces[piece.face];
+            const QColor color = colors[l][p];
+            if (face.embedded) {
+                if (out.outlines.isEmpty() || out.outlines.last().color != color)
+                    out.outlines.append({color, QPainterPath()});
+                face.addOutlines(out.outlines.last().path, piece.text, x, baseline);
+            } else {
+                out.words.append({face.system, color, QPointF(x, baseline), piece.text});
+            }
+            x += piece.width;
+        }
+        top = baseline + line.descent + d.leading;
+    }
+    return out;
 }
 
-QPainterPath EditTextCharacter::outlinePath() const
+const EditTextCharacter::Layout &EditTextCharacter::cachedLayout() const
 {
-    const Definition &d = m_definition;
-    const FontCharacter &font = *d.font;
-    const double scale = d.height / font.emSize();
-    const double ascent = font.hasLayout() ? font.ascent() * scale : d.height * 0.8;
-    const double descent = font.hasLayout() ? font.descent() * scale : d.height * 0.2;
-    const double lineStep = ascent + descent + d.leading;
-    QPainterPath path;
-    double baseline = d.bounds.top() + kGutter + ascent;
-    for (const Line &line : layoutLines()) {
-        double x = d.bounds.left() + kGutter + d.leftMargin + (line.firstOfParagraph ? d.indent : 0);
-        const double slack = d.bounds.width() - 2 * kGutter - d.leftMargin - d.rightMargin - line.width;
-        if (d.align == Align::Center)
-            x += slack / 2;
-        else if (d.align == Align::Right)
-            x += slack;
-        for (QChar c : line.text) {
-            const int g = font.glyphForCode(c.unicode());
-            if (g < 0) {
-                x += d.height / 3;
-                continue;
-            }
-            const auto &glyph = font.glyph(g);
-            QTransform place;
-            place.translate(x, baseline);
-            place.scale(scale, scale);
-            path.addPath(place.map(glyph.outline));
-            x += (glyph.advance >= 0 ? glyph.advance : glyph.outline.boundingRect().right()) * scale;
-        }
-        baseline += lineStep;
-    }
-    return path;
+    std::call_once(m_layoutOnce, [this] { m_layout = layout(); });
+    return m_layout;
 }
 
 void EditTextCharacter::draw(const RenderContext &context) const
@@ -178,77 +266,29 @@ void EditTextCharacter::draw(const RenderContext &context) const
         }
     }
     painter.setClipRect(d.bounds, Qt::IntersectClip);
-    const QColor color = context.cxform.apply(d.color);
-    if (usesOutlines()) {
-        painter.fillPath(m_outlines, color);
-    } else {
-        const bool bold = d.font && d.font->bold();
-        const bool italic = d.font && d.font->italic();
-        const QFont font = systemFont(d.fontName, d.height, bold, italic);
-        const QFontMetricsF metrics(font);
-        painter.setFont(font);
-        painter.setPen(color);
-        double baseline = d.bounds.top() + kGutter + metrics.ascent();
-        std::call_once(m_linesOnce, [this] { m_lines = layoutLines(); });
-        for (const Line &line : m_lines) {
-            double x = d.bounds.left() + kGutter + d.leftMargin + (line.firstOfParagraph ? d.indent : 0);
-            const double slack = d.bounds.width() - 2 * kGutter - d.leftMargin - d.rightMargin - line.width;
-            if (d.align == Align::Center)
-                x += slack / 2;
-            else if (d.align == Align::Right)
-                x += slack;
-            painter.drawText(QPointF(x, baseline), line.text);
-            baseline += metrics.ascent() + metrics.descent() + d.leading;
-        }
+    const Layout &layout = cachedLayout();
+    for (const auto &outline : layout.outlines)
+        painter.fillPath(outline.path, context.cxform.apply(outline.color));
+    for (const auto &words : layout.words) {
+        painter.setFont(words.font);
+        painter.setPen(context.cxform.apply(words.color));
+        painter.drawText(words.origin, words.text);
     }
     painter.restore();
 }
 
 QPainterPath EditTextCharacter::clipPath(double) const
 {
-    if (usesOutlines())
-        return m_outlines;
     QPainterPath area;
-    area.addRect(m_definition.bounds);
+    // Fields of system fonts mask with their box: measuring them needs the
+    // GUI, which a mask alone may not have.
+    if (!m_definition.useOutlines) {
+        area.addRect(m_definition.bounds);
+        return area;
+    }
+    for (const auto &outline : cachedLayout().outlines)
+        area.addPath(outline.path);
     return area;
-}
-
-QString EditTextCharacter::plainTextOfHtml(const QString &html, QColor *color, Align *align)
-{
-    static const QRegularExpression colorAttribute(QStringLiteral("color\\s*=\\s*[\"']?#([0-9a-fA-F]{6})"),
-                                                   QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression alignAttribute(QStringLiteral("align\\s*=\\s*[\"']?(left|right|center|justify)"),
-                                                   QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression breakTag(QStringLiteral("<br\\s*/?>|</p\\s*>|</li\\s*>"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression anyTag(QStringLiteral("<[^>]*>"));
-    if (color) {
-        const auto match = colorAttribute.match(html);
-        if (match.hasMatch())
-            *color = QColor(QLatin1Char('#') + match.captured(1));
-    }
-    if (align) {
-        const auto match = alignAttribute.match(html);
-        if (match.hasMatch()) {
-            const QString a = match.captured(1).toLower();
-            *align = a == QLatin1String("right") ? Align::Right
-                   : a == QLatin1String("center") ? Align::Center
-                   : a == QLatin1String("justify") ? Align::Justify
-                                                   : Align::Left;
-        }
-    }
-    QString text = html;
-    text.replace(breakTag, QStringLiteral("\n"));
-    text.remove(anyTag);
-    if (text.endsWith(QLatin1Char('\n')))
-        text.chop(1);                // the closing </p> of the last paragraph
-    text.replace(QLatin1String("&lt;"), QLatin1String("<"));
-    text.replace(QLatin1String("&gt;"), QLatin1String(">"));
-    text.replace(QLatin1String("&quot;"), QLatin1String("\""));
-    text.replace(QLatin1String("&apos;"), QLatin1String("'"));
-    text.replace(QLatin1String("&nbsp;"), QString(QChar(0xa0)));
-    text.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    return text;
 }
 
 } // namespace swf

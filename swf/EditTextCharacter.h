@@ -2,31 +2,32 @@
 
 #include "Character.h"
 #include "FontCharacter.h"
+#include "HtmlText.h"
 
 #include <QColor>
+#include <QFont>
 #include <QString>
 #include <memory>
 #include <mutex>
 
 namespace swf {
 
-// A text field (DefineEditText) showing its initial text: with the outlines
-// of an embedded font, or with a font of the system when the field does not
-// use outlines or names no font.
+// A text field (DefineEditText) showing its initial text, in styled
+// paragraphs: each run drawn with the outlines of an embedded font when the
+// field uses outlines and the movie has the font, otherwise with a font of
+// the system.
 class EditTextCharacter : public Character
 {
 public:
-    enum class Align { Left, Right, Center, Justify };
+    using Align = TextAlign;
 
     struct Definition
     {
         QRectF bounds;               // twips
-        QString text;                // plain text; HTML already reduced to it
-        std::shared_ptr<const FontCharacter> font;
-        QString fontName;            // for system fonts
-        double height = 240;         // twips
-        QColor color = Qt::black;
-        Align align = Align::Left;
+        QVector<TextParagraph> paragraphs;
+        TextStyle style;             // the field's own, for empty paragraphs
+        std::shared_ptr<const FontCharacter> font;           // the field's own font
+        QVector<std::shared_ptr<const FontCharacter>> fonts; // fonts HTML runs may name
         double leftMargin = 0, rightMargin = 0, indent = 0, leading = 0;   // twips
         bool useOutlines = false;
         bool wordWrap = false;
@@ -42,29 +43,34 @@ public:
     void draw(const RenderContext &context) const override;
     QPainterPath clipPath(double ratio = 0.0) const override;
 
-    const Definition &definition() const { return m_definition; }
-
-    // The text of an HTML field as shown: tags dropped, line breaks kept,
-    // entities decoded. Also reports the first colour and alignment set.
-    static QString plainTextOfHtml(const QString &html, QColor *color = nullptr, Align *align = nullptr);
-
 private:
-    struct Line
+    struct Face;
+    struct Layout
     {
-        QString text;
-        double width = 0;
-        bool firstOfParagraph = true;
+        struct Outline
+        {
+            QColor color;
+            QPainterPath path;
+        };
+        struct Words
+        {
+            QFont font;
+            QColor color;
+            QPointF origin;
+            QString text;
+        };
+        QVector<Outline> outlines;
+        QVector<Words> words;
     };
-    bool usesOutlines() const;
-    double textWidth(const QString &text) const;
-    QVector<Line> layoutLines() const;
-    QPainterPath outlinePath() const;
+    Face faceFor(const TextStyle &style) const;
+    Layout layout() const;
+    const Layout &cachedLayout() const;
 
     Definition m_definition;
-    QPainterPath m_outlines;         // laid out once when the embedded font draws the text
-    // System fonts are measured on first draw, when a GUI application surely exists.
-    mutable std::once_flag m_linesOnce;
-    mutable QVector<Line> m_lines;
+    // Laid out on first use: system fonts need the GUI application that
+    // drawing implies.
+    mutable std::once_flag m_layoutOnce;
+    mutable Layout m_layout;
 };
 
 } // namespace swf

@@ -214,36 +214,53 @@ CharacterPtr decodeEditText(BitReader &body, const DecodeContext &context)
     d.border = flags2 & 0x08;
     const bool html = flags2 & 0x02;
     d.useOutlines = flags2 & 0x01;
+    TextStyle style;
     if (hasFont) {
         d.font = fontFor(context, body.u16());
-        if (d.font)
-            d.fontName = d.font->name();
+        // HTML says bold and italic itself; the field's font only names
+        // the family its runs start with.
+        if (d.font && html)
+            style.face = d.font->name();
+        else if (d.font) {
+            style.bold = d.font->bold();
+            style.italic = d.font->italic();
+        }
     }
     if (hasFontClass)
-        d.fontName = body.string();
+        style.face = body.string();
     if (hasFont || hasFontClass)
-        d.height = body.u16();
+        style.height = body.u16();
     if (hasColor)
-        d.color = body.rgba();
+        style.color = body.rgba();
     if (hasMaxLength)
         body.u16();
+    TextAlign align = TextAlign::Left;
     if (hasLayout) {
-        const int align = body.u8();
-        d.align = align == 1 ? EditTextCharacter::Align::Right
-                : align == 2 ? EditTextCharacter::Align::Center
-                : align == 3 ? EditTextCharacter::Align::Justify
-                             : EditTextCharacter::Align::Left;
+        const int code = body.u8();
+        align = code == 1 ? TextAlign::Right
+              : code == 2 ? TextAlign::Center
+              : code == 3 ? TextAlign::Justify
+                          : TextAlign::Left;
         d.leftMargin = body.u16();
         d.rightMargin = body.u16();
         d.indent = body.u16();
         d.leading = body.s16();
     }
     body.string();                   // the variable name
-    if (hasText) {
-        // A field shows a few lines; a text far longer is cut rather than
-        // laid out at great cost.
-        const QString text = body.string().left(kMaxFieldText);
-        d.text = html ? EditTextCharacter::plainTextOfHtml(text, &d.color, &d.align) : text;
+    // A field shows a few lines; a text far longer is cut rather than laid
+    // out at great cost.
+    const QString text = hasText ? body.string().left(kMaxFieldText) : QString();
+    d.style = style;
+    if (html) {
+        d.paragraphs = parseHtmlText(text, style, align);
+        // HTML runs may name other embedded fonts.
+        if (d.useOutlines && context.dictionary) {
+            for (const auto &character : *context.dictionary)
+                if (auto font = std::dynamic_pointer_cast<const FontCharacter>(character))
+                    d.fonts.append(font);
+        }
+    } else {
+        d.paragraphs = plainTextParagraphs(text, style, align);
     }
     return std::make_shared<EditTextCharacter>(id, std::move(d));
 }

@@ -8,6 +8,7 @@ set(SWF_CHARACTER_SOURCES
     FillStyle.cpp FillStyle.h
     FontCharacter.cpp FontCharacter.h
     Gradient.cpp Gradient.h
+    HtmlText.cpp HtmlText.h
     Interpolation.h
     LineStyle.cpp LineStyle.h
     MorphShapeCharacter.cpp MorphShapeCharacter.h

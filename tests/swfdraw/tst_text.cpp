@@ -7,7 +7,6 @@
 
 using testsupport::decode;
 using testsupport::render;
-using Align = swf::EditTextCharacter::Align;
 
 namespace {
 
@@ -36,15 +35,15 @@ QByteArray defineFont()
 
 // DefineFont2 or 3 (id 5): one square glyph for 'A', advance 600 of 1024
 // (both scaled 20 times in DefineFont3), ascent 512 and descent 128.
-QByteArray defineFont2(bool font3)
+QByteArray defineFont2(bool font3, char code = 'A', int id = 5, const char *name = "Test")
 {
     const int unit = font3 ? 20 : 1;
     const QByteArray glyph = squareGlyph(512 * unit);
     SwfWriter w;
-    w.u16(5).u8(0x80 | (font3 ? 0x04 : 0)).u8(0).u8(4).bytes("Test").u16(1);
+    w.u16(id).u8(0x80 | (font3 ? 0x04 : 0)).u8(0).u8(int(qstrlen(name))).bytes(name).u16(1);
     w.u16(4).u16(4 + int(glyph.size()));
     w.bytes(glyph);
-    font3 ? w.u16('A') : w.u8('A');
+    font3 ? w.u16(code) : w.u8(code);
     w.u16(512 * unit).u16(128 * unit).u16(0).u16(600 * unit);
     w.rect(0, 512 * unit, -512 * unit, 0).u16(0);
     return w.data();
@@ -105,6 +104,7 @@ private slots:
     void editTextWithSystemFont();
     void html_data();
     void html();
+    void htmlRunsUseTheirFonts();
     void truncatedTagsThrow_data();
     void truncatedTagsThrow();
 };
@@ -240,33 +240,65 @@ void TextTest::editTextWithSystemFont()
     QCOMPARE(countPixels(image, red, QRect(2, 28, 90, 20)), 0);
 }
 
+// Paragraphs as "align:text[face,height,color,bi]|..." lines.
+QString describe(const QVector<swf::TextParagraph> &paragraphs)
+{
+    QStringList out;
+    for (const auto &p : paragraphs) {
+        QString line = QString::number(int(p.align)) + QLatin1Char(':');
+        for (const auto &s : p.spans) {
+            line += s.text + QLatin1Char('[') + s.style.face + QLatin1Char(',')
+                + QString::number(s.style.height) + QLatin1Char(',') + s.style.color.name()
+                + QLatin1Char(',') + (s.style.bold ? QLatin1Char('b') : QLatin1Char('-'))
+                + (s.style.italic ? QLatin1Char('i') : QLatin1Char('-')) + QLatin1String("]|");
+        }
+        out.append(line);
+    }
+    return out.join(QLatin1Char('\n'));
+}
+
 void TextTest::html_data()
 {
     QTest::addColumn<QString>("html");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QColor>("color");
-    QTest::addColumn<int>("align");
-    QTest::newRow("plain") << "ciao" << "ciao" << QColor(Qt::black) << int(Align::Left);
-    QTest::newRow("paragraph")
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain") << "ciao" << "0:ciao[,240,#000000,--]|";
+    QTest::newRow("paragraph with a font")
         << "<P ALIGN=\"CENTER\"><FONT FACE=\"Arial\" SIZE=\"12\" COLOR=\"#FF8000\">Uno</FONT></P>"
-        << "Uno" << QColor(255, 128, 0) << int(Align::Center);
+        << "2:Uno[Arial,240,#ff8000,--]|";
+    QTest::newRow("styles nest and end")
+        << "<p>a<b>b<i>c</i></b>d</p>"
+        << "0:a[,240,#000000,--]|b[,240,#000000,b-]|c[,240,#000000,bi]|d[,240,#000000,--]|";
+    QTest::newRow("relative size") << "<font size='+2'>x</font>" << "0:x[,280,#000000,--]|";
     QTest::newRow("two paragraphs and a break")
-        << "<p align='right'>a</p><p>b<br/>c</p>" << "a\nb\nc" << QColor(Qt::black) << int(Align::Right);
-    QTest::newRow("entities") << "&lt;b&gt; &amp;amp; &quot;x&quot;" << "<b> &amp; \"x\"" << QColor(Qt::black)
-                              << int(Align::Left);
+        << "<p align='right'>a</p><p>b<br/>c</p>"
+        << "1:a[,240,#000000,--]|\n0:b[,240,#000000,--]|\n0:c[,240,#000000,--]|";
+    QTest::newRow("entities") << "&lt;b&gt; &amp;amp;" << "0:<b> &amp;[,240,#000000,--]|";
+    QTest::newRow("tag cut off") << "ab<font col" << "0:ab[,240,#000000,--]|";
 }
 
 void TextTest::html()
 {
     QFETCH(QString, html);
-    QFETCH(QString, text);
-    QFETCH(QColor, color);
-    QFETCH(int, align);
-    QColor gotColor = Qt::black;
-    Align gotAlign = Align::Left;
-    QCOMPARE(swf::EditTextCharacter::plainTextOfHtml(html, &gotColor, &gotAlign), text);
-    QCOMPARE(gotColor, color);
-    QCOMPARE(int(gotAlign), align);
+    QFETCH(QString, expected);
+    swf::TextStyle defaults;
+    QCOMPARE(describe(swf::parseHtmlText(html, defaults, swf::TextAlign::Left)), expected);
+}
+
+void TextTest::htmlRunsUseTheirFonts()
+{
+    // The field's font 5 has no 'A' (a gap of a third of the height is
+    // left); font 6, "Other", has one. A run naming "Other" uses it.
+    swf::Dictionary dictionary;
+    dictionary.insert(5, decode(48, defineFont2(false, 'B'), &dictionary));
+    dictionary.insert(6, decode(48, defineFont2(false, 'A', 6, "Other"), &dictionary));
+    const auto field = decode(37, defineEditText("<p>A<font face='other' color='#0000ff'>A</font>B</p>",
+                                                 0x01 | 0x02, 5), &dictionary);
+    QVERIFY(field);
+    const QImage image = render(*field, {100, 50});
+    // Gap 2..8.7 px, the blue 'A' of "Other" 8.7..18.7, then the red 'B' of font 5.
+    COMPARE_PIXEL(image, 5, 7, Qt::white);
+    COMPARE_PIXEL(image, 13, 7, blue);
+    COMPARE_PIXEL(image, 25, 7, red);
 }
 
 void TextTest::truncatedTagsThrow_data()

@@ -1,0 +1,146 @@
+#include "HtmlText.h"
+
+#include <QRegularExpression>
+
+namespace swf {
+
+namespace {
+
+QString decodeEntities(QString text)
+{
+    text.replace(QLatin1String("&lt;"), QLatin1String("<"));
+    text.replace(QLatin1String("&gt;"), QLatin1String(">"));
+    text.replace(QLatin1String("&quot;"), QLatin1String("\""));
+    text.replace(QLatin1String("&apos;"), QLatin1String("'"));
+    text.replace(QLatin1String("&nbsp;"), QString(QChar(0xa0)));
+    text.replace(QLatin1String("&amp;"), QLatin1String("&"));
+    return text;
+}
+
+QString attribute(const QString &tag, const char *name)
+{
+    const QRegularExpression re(QStringLiteral("\\b%1\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))")
+                                    .arg(QLatin1String(name)),
+                                QRegularExpression::CaseInsensitiveOption);
+    const auto m = re.match(tag);
+    if (!m.hasMatch())
+        return {};
+    for (int i = 1; i <= 3; ++i)
+        if (m.capturedStart(i) >= 0)
+            return m.captured(i);
+    return {};
+}
+
+TextAlign alignFrom(const QString &value, TextAlign fallback)
+{
+    const QString v = value.toLower();
+    return v == QLatin1String("left")      ? TextAlign::Left
+         : v == QLatin1String("right")     ? TextAlign::Right
+         : v == QLatin1String("center")    ? TextAlign::Center
+         : v == QLatin1String("justify")   ? TextAlign::Justify
+                                           : fallback;
+}
+
+} // namespace
+
+QVector<TextParagraph> plainTextParagraphs(const QString &text, const TextStyle &style, TextAlign align)
+{
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QVector<TextParagraph> paragraphs;
+    for (const QString &line : t.split(QLatin1Char('\n')))
+        paragraphs.append({align, {{line, style}}});
+    return paragraphs;
+}
+
+QVector<TextParagraph> parseHtmlText(const QString &html, const TextStyle &defaults, TextAlign align)
+{
+    QVector<TextParagraph> paragraphs(1, TextParagraph{align, {}});
+    // Each opening tag pushes the style it starts; its closing tag pops the
+    // most recent entry of the same name.
+    QVector<QPair<QString, TextStyle>> stack{{QString(), defaults}};
+    bool paragraphOpen = false;
+    auto addText = [&](const QString &raw) {
+        const QString text = decodeEntities(raw);
+        if (!text.isEmpty())
+            paragraphs.last().spans.append({text, stack.last().second});
+    };
+    auto newParagraph = [&](TextAlign a) {
+        if (!paragraphs.last().spans.isEmpty() || paragraphOpen)
+            paragraphs.append({a, {}});
+        else
+            paragraphs.last().align = a;
+    };
+
+    qsizetype pos = 0;
+    while (pos < html.size()) {
+        const qsizetype open = html.indexOf(QLatin1Char('<'), pos);
+        if (open < 0) {
+            addText(html.mid(pos));
+            break;
+        }
+        addText(html.mid(pos, open - pos));
+        const qsizetype close = html.indexOf(QLatin1Char('>'), open);
+        if (close < 0)
+            break;                   // a tag cut off at the end
+        const QString tag = html.mid(open + 1, close - open - 1).trimmed();
+        pos = close + 1;
+        const bool closing = tag.startsWith(QLatin1Char('/'));
+        const QString name = (closing ? tag.mid(1) : tag).section(QLatin1Char(' '), 0, 0).toLower().remove(QLatin1Char('/'));
+        if (name == QLatin1String("br")) {
+            newParagraph(paragraphs.last().align);
+            paragraphOpen = true;
+            continue;
+        }
+        if (name == QLatin1String("p") || name == QLatin1String("li")) {
+            if (closing) {
+                paragraphOpen = false;
+                paragraphs.append({align, {}});
+            } else {
+                newParagraph(alignFrom(attribute(tag, "align"), align));
+                paragraphOpen = true;
+            }
+            continue;
+        }
+        if (name != QLatin1String("b") && name != QLatin1String("i") && name != QLatin1String("font"))
+            continue;
+        if (closing) {
+            for (qsizetype i = stack.size() - 1; i > 0; --i) {
+                if (stack[i].first == name) {
+                    stack.remove(i);
+                    break;
+                }
+            }
+            continue;
+        }
+        TextStyle style = stack.last().second;
+        if (name == QLatin1String("b"))
+            style.bold = true;
+        else if (name == QLatin1String("i"))
+            style.italic = true;
+        else {
+            const QString face = attribute(tag, "face");
+            if (!face.isEmpty())
+                style.face = face;
+            const QString color = attribute(tag, "color");
+            if (QColor::isValidColorName(color))
+                style.color = QColor(color);
+            const QString size = attribute(tag, "size");
+            bool ok = false;
+            const double value = size.toDouble(&ok);
+            // Sizes are pixels; "+n" and "-n" are relative to the size in force.
+            if (ok && value != 0) {
+                const bool relative = size.startsWith(QLatin1Char('+')) || size.startsWith(QLatin1Char('-'));
+                style.height = std::max(20.0, relative ? style.height + value * 20 : value * 20);
+            }
+        }
+        stack.append({name, style});
+    }
+    // The empty paragraph a final </p> opens is not a line of its own.
+    if (paragraphs.size() > 1 && paragraphs.last().spans.isEmpty() && !paragraphOpen)
+        paragraphs.removeLast();
+    return paragraphs;
+}
+
+} // namespace swf
