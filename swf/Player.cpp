@@ -145,6 +145,10 @@ std::unique_ptr<Player> Player::fromBytes(const QByteArray &bytes, QString *erro
     } catch (const std::bad_alloc &) {
         if (error)
             *error = QStringLiteral("out of memory while decoding the movie");
+    } catch (const std::exception &e) {
+        // Whatever else a character's decoder may throw still means "no movie".
+        if (error)
+            *error = QStringLiteral("cannot decode the movie: %1").arg(QString::fromLocal8Bit(e.what()));
     }
     return nullptr;
 }
