@@ -13,7 +13,7 @@ void ShapeCharacter::draw(const RenderContext &context) const { m_drawing.draw(c
 
 QPainterPath ShapeCharacter::clipPath(double) const
 {
-    // Uniting several fills is costly; only shapes used as masks pay for it, once.
+    // Only shapes used as masks need it, once.
     std::call_once(m_areaOnce, [this] { m_area = m_drawing.area(); });
     return m_area;
 }

@@ -142,16 +142,22 @@ void ShapeDrawing::draw(const RenderContext &context) const
 
 QPainterPath ShapeDrawing::area() const
 {
+    // Every contour runs with its fill on the same side (fill0 edges were
+    // reversed), so under the non-zero rule each fill covers its own area
+    // and fills side by side or stacked add up instead of cancelling out:
+    // no costly path union is needed.
     QPainterPath result;
-    bool first = true;
+    int fills = 0;
     for (const Layer &layer : m_layers) {
         if (layer.isStroke)
             continue;
-        // One fill keeps its own rule; several are united so that their
-        // overlaps do not cancel out.
-        result = first ? layer.path : result.united(layer.path);
-        first = false;
+        if (++fills == 1)
+            result = layer.path;
+        else
+            result.addPath(layer.path);
     }
+    if (fills > 1)
+        result.setFillRule(Qt::WindingFill);
     return result;
 }
 

@@ -31,7 +31,8 @@ public:
 
     bool isEmpty() const { return m_layers.isEmpty(); }
     void draw(const RenderContext &context) const;
-    // The area of all the fills, as a mask uses it.
+    // The area of all the fills, as a mask uses it (non-zero when there are
+    // several, each fill's own rule when there is one).
     QPainterPath area() const;
 
 private:

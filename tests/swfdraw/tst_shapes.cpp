@@ -496,6 +496,28 @@ void ShapeTest::clipPathCoversFills()
     QVERIFY(area.contains(QPointF(2000, 600)));
     QVERIFY(!area.contains(QPointF(2500, 600)));
     QVERIFY(!area.contains(QPointF(100, 100)));
+
+    // A ring (fill 1) around a square of fill 2, sharing its inner edges:
+    // the hole of the ring is covered by the square.
+    const QVector<Edge> ring = {
+        {{0, 0}, {2000, 0}, 0, 1, {}},
+        {{2000, 0}, {2000, 2000}, 0, 1, {}},
+        {{2000, 2000}, {0, 2000}, 0, 1, {}},
+        {{0, 2000}, {0, 0}, 0, 1, {}},
+        {{500, 500}, {1500, 500}, 1, 2, {}},
+        {{1500, 500}, {1500, 1500}, 1, 2, {}},
+        {{1500, 1500}, {500, 1500}, 1, 2, {}},
+        {{500, 1500}, {500, 500}, 1, 2, {}},
+    };
+    const auto ringShape = decode(32, shapeBody({red, blue}, {}, [&](SwfWriter &w) { writeEdges(w, ring); }));
+    QVERIFY(ringShape);
+    const QPainterPath ringArea = ringShape->clipPath();
+    QVERIFY(ringArea.contains(QPointF(250, 250)));
+    QVERIFY(ringArea.contains(QPointF(1000, 1000)));
+    QVERIFY(!ringArea.contains(QPointF(2500, 1000)));
+    const QImage image = render(*ringShape, {120, 120});
+    COMPARE_PIXEL(image, 12, 12, red);
+    COMPARE_PIXEL(image, 50, 50, blue);
 }
 
 QTEST_MAIN(ShapeTest)
