@@ -17,12 +17,19 @@ QString decodeEntities(QString text)
     return text;
 }
 
-QString attribute(const QString &tag, const char *name)
+enum class Attribute { Align, Face, Size, Color };
+
+QString attribute(const QString &tag, Attribute which)
 {
-    const QRegularExpression re(QStringLiteral("\\b%1\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))")
-                                    .arg(QLatin1String(name)),
-                                QRegularExpression::CaseInsensitiveOption);
-    const auto m = re.match(tag);
+    // Compiled once: a long HTML text has many tags.
+    static const QString value = QStringLiteral("\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))");
+    static const QRegularExpression patterns[] = {
+        QRegularExpression(QStringLiteral("\\balign") + value, QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("\\bface") + value, QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("\\bsize") + value, QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("\\bcolor") + value, QRegularExpression::CaseInsensitiveOption),
+    };
+    const auto m = patterns[int(which)].match(tag);
     if (!m.hasMatch())
         return {};
     for (int i = 1; i <= 3; ++i)
@@ -98,7 +105,7 @@ QVector<TextParagraph> parseHtmlText(const QString &html, const TextStyle &defau
                 paragraphOpen = false;
                 paragraphs.append({align, {}});
             } else {
-                newParagraph(alignFrom(attribute(tag, "align"), align));
+                newParagraph(alignFrom(attribute(tag, Attribute::Align), align));
                 paragraphOpen = true;
             }
             continue;
@@ -120,13 +127,13 @@ QVector<TextParagraph> parseHtmlText(const QString &html, const TextStyle &defau
         else if (name == QLatin1String("i"))
             style.italic = true;
         else {
-            const QString face = attribute(tag, "face");
+            const QString face = attribute(tag, Attribute::Face);
             if (!face.isEmpty())
                 style.face = face;
-            const QString color = attribute(tag, "color");
+            const QString color = attribute(tag, Attribute::Color);
             if (QColor::isValidColorName(color))
                 style.color = QColor(color);
-            const QString size = attribute(tag, "size");
+            const QString size = attribute(tag, Attribute::Size);
             bool ok = false;
             const double value = size.toDouble(&ok);
             // Sizes are pixels; "+n" and "-n" are relative to the size in force.
