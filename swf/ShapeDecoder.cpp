@@ -110,7 +110,8 @@ FillStyle ShapeDecoder::fillStyle()
 
 QVector<FillStyle> ShapeDecoder::fillStyles()
 {
-    const int count = styleCount(1 + (m_version >= 3 ? 4 : 3));
+    // The smallest fill style: a gradient without stops (type, matrix, count).
+    const int count = styleCount(3);
     QVector<FillStyle> styles;
     styles.reserve(count);
     for (int i = 0; i < count; ++i)
@@ -219,7 +220,7 @@ void ShapeDecoder::morphFillStyle(FillStyle &start, FillStyle &end)
 
 void ShapeDecoder::morphFillStyles(QVector<FillStyle> &start, QVector<FillStyle> &end)
 {
-    const int count = styleCount(9);
+    const int count = styleCount(4);         // a gradient without stops
     start.resize(count);
     end.resize(count);
     for (int i = 0; i < count; ++i)

@@ -104,6 +104,7 @@ private slots:
     void gradientBlendsStraightComponents();
     void gradientRatiosOutOfOrder_data();
     void gradientRatiosOutOfOrder();
+    void smallestStylesFitTheirTag();
     void styleIndexOutOfRangeIsIgnored();
     void truncatedTagThrows();
     void garbageNeverCrashes();
@@ -427,6 +428,19 @@ void ShapeTest::gradientRatiosOutOfOrder()
     const QImage image = render(*shape, {100, 50});
     COMPARE_PIXEL(image, 12, 25, left);
     COMPARE_PIXEL(image, 80, 25, right);
+}
+
+void ShapeTest::smallestStylesFitTheirTag()
+{
+    // Three fill styles of three and four bytes and no edges: the style
+    // counts are checked against the bytes left without refusing this.
+    SwfWriter w;
+    w.u16(1).rect(0, 10, 0, 10);
+    w.u8(3).u8(0x10).u8(0).u8(0);            // gradient, identity matrix, no stops
+    w.u8(0x41).u16(3).u8(0);                 // bitmap 3, identity matrix
+    w.u8(0x43).u16(3).u8(0);
+    w.u8(0).u8(0).u8(0);                     // no line styles, no bits, end
+    QVERIFY(decode(32, w.data()));
 }
 
 void ShapeTest::styleIndexOutOfRangeIsIgnored()
