@@ -36,6 +36,7 @@ public:
 
     // Draws the stage scaled "ShowAll" into `target`: the whole stage, its
     // proportions kept, centred, the margin in the background colour.
+    // Whatever lies off the stage stays hidden, margins included.
     void render(QPainter &painter, const QRectF &target) const;
     // The stage at `size` pixels ShowAll; an empty size means the stage's own size.
     QImage renderImage(QSize size = {}) const;
