@@ -17,7 +17,7 @@ FormAvvio::FormAvvio(QWidget *parent)
     setCaption(QString());
     // Cyan as laid out; Form_Load always paints over it with a palette colour.
     setBackColor(0xFFFF00);
-    setWindowIcon(IconeProgramma::Icona(QStringLiteral("orsetto")));
+    setWindowIcon(IconeProgramma::IconaFinestra(QStringLiteral("orsetto")));
     QFont carattere(QStringLiteral("MS Sans Serif"));
     carattere.setPointSizeF(8.25);
     carattere.setBold(true);
@@ -29,7 +29,8 @@ FormAvvio::FormAvvio(QWidget *parent)
     BottoneAvvio->setCaption(QStringLiteral("Avvio"));
     BottoneAvvio->setFont(QStringLiteral("Comic Sans MS"), 18);
     BottoneAvvio->setPicture(IconeProgramma::Icona(QStringLiteral("orsetto")));
-    BottoneAvvio->setMouseIcon(IconeProgramma::Cursore(QStringLiteral("orsetto")));
+    const QPoint naso = IconeProgramma::PuntoCaldo(QStringLiteral("orsetto"));
+    BottoneAvvio->setMouseIcon(IconeProgramma::Cursore(QStringLiteral("orsetto")), naso.x(), naso.y());
 
     Label1 = new platform::Label(this, QStringLiteral("Label1"));
     Label1->move(0, 5040, 2535, 615);

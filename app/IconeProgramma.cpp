@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr int LatoDisegno = 64;
+
 QString risorsa(const QString &nome)
 {
     return QStringLiteral(":/") + nome + QStringLiteral(".svg");
@@ -32,6 +34,14 @@ QIcon IconeProgramma::Icona(const QString &nome)
     return QIcon(risorsa(nome));
 }
 
+QIcon IconeProgramma::IconaFinestra(const QString &nome)
+{
+    QIcon icona;
+    icona.addPixmap(QPixmap::fromImage(disegna(nome, 32)));
+    icona.addPixmap(QPixmap::fromImage(disegna(nome, 64)));
+    return icona;
+}
+
 platform::Picture IconeProgramma::Immagine(const QString &nome, int lato)
 {
     return platform::Picture(disegna(nome, qMax(1, lato)));
@@ -43,4 +53,19 @@ QPixmap IconeProgramma::Cursore(const QString &nome, int lato)
     QPixmap cursore = QPixmap::fromImage(disegna(nome, qRound(lato * densita)));
     cursore.setDevicePixelRatio(densita);
     return cursore;
+}
+
+QPoint IconeProgramma::PuntoCaldo(const QString &nome, int lato)
+{
+    QPoint disegno(LatoDisegno / 2, LatoDisegno / 2);
+    if (nome == QLatin1String("orsetto"))
+        disegno = QPoint(32, 28);
+    else if (nome == QLatin1String("spunta"))
+        disegno = QPoint(24, 50);
+    else if (nome == QLatin1String("freccia-cursore"))
+        disegno = QPoint(58, 32);
+    else if (nome == QLatin1String("aeroplano"))
+        disegno = QPoint(7, 7);
+    // The pixel that holds the point, not the nearest pixel edge.
+    return QPoint(disegno.x() * lato / LatoDisegno, disegno.y() * lato / LatoDisegno);
 }

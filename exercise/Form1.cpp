@@ -56,7 +56,7 @@ Form1::Form1(QWidget *parent)
     setObjectName(QStringLiteral("Form1"));
     setCaption(QString());
     setBackColor(0x0080FF);
-    setWindowIcon(IconeProgramma::Icona(QStringLiteral("faccina-si")));
+    setWindowIcon(IconeProgramma::IconaFinestra(QStringLiteral("faccina-si")));
     QFont carattere(QStringLiteral("MS Sans Serif"));
     carattere.setPointSizeF(8.25);
     carattere.setBold(true);
@@ -77,7 +77,8 @@ Form1::Form1(QWidget *parent)
     BottoneConferma->setCaption(QStringLiteral("Conferma"));
     BottoneConferma->setFont(QStringLiteral("Arial"), 14.25);
     BottoneConferma->setPicture(IconeProgramma::Icona(QStringLiteral("spunta")));
-    BottoneConferma->setMouseIcon(IconeProgramma::Cursore(QStringLiteral("spunta")));
+    const QPoint punta = IconeProgramma::PuntoCaldo(QStringLiteral("spunta"));
+    BottoneConferma->setMouseIcon(IconeProgramma::Cursore(QStringLiteral("spunta")), punta.x(), punta.y());
 
     BottoneAvanti = new platform::CommandButton(this, QStringLiteral("BottoneAvanti"));
     BottoneAvanti->move(7560, 5400, 1935, 975);
@@ -85,9 +86,9 @@ Form1::Form1(QWidget *parent)
     BottoneAvanti->setCaption(QStringLiteral("avanti"));
     BottoneAvanti->setFont(QStringLiteral("Arial"), 14.25);
     BottoneAvanti->setPicture(IconeProgramma::Icona(QStringLiteral("freccia-avanti")));
-    // The hot spot is the arrow's tip, at (58, 32) of the 64-unit drawing.
+    const QPoint cuspide = IconeProgramma::PuntoCaldo(QStringLiteral("freccia-cursore"));
     BottoneAvanti->setMouseIcon(IconeProgramma::Cursore(QStringLiteral("freccia-cursore")),
-                                32 * 58 / 64, 32 * 32 / 64);
+                                cuspide.x(), cuspide.y());
     BottoneAvanti->setEnabled(false);
     BottoneAvanti->setVisible(false);
 
@@ -97,13 +98,14 @@ Form1::Form1(QWidget *parent)
     Image2->setVisible(false);
 
     const QPixmap aeroplano = IconeProgramma::Cursore(QStringLiteral("aeroplano"));
+    const QPoint muso = IconeProgramma::PuntoCaldo(QStringLiteral("aeroplano"));
     for (int i = 0; i < 5; ++i) {
         Image1[i] = new platform::Image(this, QStringLiteral("Image1"), i);
         Image1[i]->move(120 + 1920 * i, 3000, 1815, 1815);
         Image1[i]->setStretch(true);
         Image1[i]->setBorderStyle(1);
         Image1[i]->setDragMode(1);
-        Image1[i]->setMouseIcon(aeroplano);
+        Image1[i]->setMouseIcon(aeroplano, muso.x(), muso.y());
         connect(Image1[i], &platform::Control::DragDrop, this,
                 [this, i](platform::Control *source, float X, float Y) {
                     Image1_DragDrop(static_cast<qint16>(i), source, X, Y);

@@ -20,6 +20,7 @@
 #include <QtTest>
 
 #include <array>
+#include <memory>
 
 // The two windows as laid out, and how they come up.
 class TestFinestre : public QObject
@@ -37,6 +38,9 @@ private slots:
     void formAvvio_disposizione();
     void formAvvio_sfondoETuttoSchermo();
     void formAvvio_bottoneAvvio();
+    void puntatori_data();
+    void puntatori();
+    void iconeDelleFinestre();
 
 private:
     static void colonne();
@@ -330,4 +334,59 @@ void TestFinestre::formAvvio_bottoneAvvio()
 }
 
 QTEST_MAIN(TestFinestre)
+void TestFinestre::puntatori_data()
+{
+    QTest::addColumn<bool>("avvio");
+    QTest::addColumn<QString>("nome");
+    QTest::addColumn<int>("indice");
+    QTest::addColumn<QPoint>("puntoCaldo");
+
+    // Hot spots of 32-pixel pointers drawn in a 64-unit square: the bear's
+    // nose at (32, 28), the tick's point at (24, 50), the arrow's tip at
+    // (58, 32), the front of the aeroplane's propeller at (7, 7).
+    QTest::newRow("orsetto") << true << "BottoneAvvio" << -1 << QPoint(16, 14);
+    QTest::newRow("spunta") << false << "BottoneConferma" << -1 << QPoint(12, 25);
+    QTest::newRow("freccia") << false << "BottoneAvanti" << -1 << QPoint(29, 16);
+    for (int i = 0; i < 5; ++i)
+        QTest::addRow("aeroplano %d", i) << false << "Image1" << i << QPoint(3, 3);
+}
+
+void TestFinestre::puntatori()
+{
+    QFETCH(bool, avvio);
+    QFETCH(QString, nome);
+    QFETCH(int, indice);
+    QFETCH(QPoint, puntoCaldo);
+
+    std::unique_ptr<platform::Form> finestra;
+    if (avvio)
+        finestra = std::make_unique<FormAvvio>();
+    else
+        finestra = std::make_unique<Form1>();
+    platform::Control *c = finestra->control(nome, indice);
+    QVERIFY(c);
+    const QCursor cursore = c->widget()->cursor();
+    QCOMPARE(cursore.shape(), Qt::BitmapCursor);
+    QCOMPARE(cursore.pixmap().deviceIndependentSize().toSize(), QSize(32, 32));
+    QCOMPARE(cursore.hotSpot(), puntoCaldo);
+    // The hot spot lies on the drawing, not on the transparent ground.
+    const QImage immagine = cursore.pixmap().toImage();
+    const qreal densita = cursore.pixmap().devicePixelRatio();
+    QVERIFY(qAlpha(immagine.pixel(qFloor(puntoCaldo.x() * densita), qFloor(puntoCaldo.y() * densita))) > 0);
+}
+
+void TestFinestre::iconeDelleFinestre()
+{
+    // Window icons are ready-drawn pictures: showing a window draws nothing more.
+    FormAvvio avvio;
+    Form1 esercizio;
+    for (const QWidget *w : {static_cast<QWidget *>(&avvio), static_cast<QWidget *>(&esercizio)}) {
+        const QList<QSize> lati = w->windowIcon().availableSizes();
+        QVERIFY2(lati.contains(QSize(32, 32)), qPrintable(w->objectName()));
+        QVERIFY(!w->windowIcon().pixmap(32).toImage().isNull());
+        const QImage icona = w->windowIcon().pixmap(32).toImage();
+        QVERIFY(qAlpha(icona.pixel(16, 16)) > 0);
+    }
+}
+
 #include "tst_finestre.moc"
