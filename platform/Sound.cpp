@@ -1,24 +1,25 @@
 #include "Sound.h"
 
+#include "App.h"
+#include "SoundModule.h"
+
 #include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
-#include <QAudioDevice>
-#include <QHash>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <future>
+#include <system_error>
 
 namespace platform {
 
 namespace {
 int s_requests = 0;
 QString s_last;
-
-QHash<QString, QSoundEffect *> &effects()
-{
-    static QHash<QString, QSoundEffect *> cache;
-    return cache;
-}
 
 // A quick look at the RIFF header, so that a file that is plainly not a
 // PCM WAV gives false at once instead of failing later inside the player.
@@ -36,6 +37,62 @@ bool looksLikePcmWave(const QString &path)
     const int format = quint8(head.at(fmt + 8)) | (quint8(head.at(fmt + 9)) << 8);
     return format == 1 || format == 0xFFFE;   // PCM, or PCM in the extensible form
 }
+
+// Where the module may be: the program's folder, and the folder of the
+// executable itself when tests point App::Path elsewhere (in the build
+// every executable and the module share one folder).
+QStringList moduleCandidates()
+{
+    QStringList folders{App::Path()};
+    const QString own = QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
+    if (!own.isEmpty() && !folders.contains(own))
+        folders.append(own);
+    QStringList files;
+    for (const QString &folder : folders)
+        files.append(folder + QLatin1Char('/') + QLatin1String(soundmodule::FileName));
+    return files;
+}
+
+// Runs on any thread: loading needs no event loop and no QObject.
+soundmodule::PlayFunction loadModule(const QStringList &candidates)
+{
+    for (const QString &file : candidates) {
+        if (!QFileInfo::exists(file))
+            continue;
+        // Never unloaded: the audio stack keeps threads of its own running.
+        auto *library = new QLibrary(file);
+        if (auto play = reinterpret_cast<soundmodule::PlayFunction>(library->resolve(soundmodule::PlayEntry)))
+            return play;
+        qWarning("Sound module %s: %s", qPrintable(file), qPrintable(library->errorString()));
+        delete library;
+    }
+    return nullptr;
+}
+
+std::shared_future<soundmodule::PlayFunction> &moduleLoad()
+{
+    static std::shared_future<soundmodule::PlayFunction> load;
+    return load;
+}
+
+void startModuleLoad(std::launch policy)
+{
+    if (moduleLoad().valid())
+        return;
+    try {
+        moduleLoad() = std::async(policy, loadModule, moduleCandidates()).share();
+    } catch (const std::system_error &) {
+        // No thread to be had: the first play loads the module itself.
+    }
+}
+
+soundmodule::PlayFunction player()
+{
+    // Without preload the first play loads the module itself; after it, a
+    // load still under way is waited for (it began long before).
+    startModuleLoad(std::launch::deferred);
+    return moduleLoad().get();
+}
 } // namespace
 
 bool Sound::sndPlaySound(const QString &path, int flags)
@@ -47,20 +104,48 @@ bool Sound::sndPlaySound(const QString &path, int flags)
 
     if (path.isEmpty() || !QCoreApplication::instance() || !looksLikePcmWave(path))
         return false;
-    if (QMediaDevices::audioOutputs().isEmpty())
-        return false;
+    const soundmodule::PlayFunction play = player();
+    return play && play(path);
+}
 
-    QSoundEffect *&effect = effects()[path];
-    if (!effect) {
-        effect = new QSoundEffect(QCoreApplication::instance());
-        effect->setSource(QUrl::fromLocalFile(path));
+namespace {
+// Starts the load from the event loop once a widget of the window has been
+// painted. It watches the whole program, since the window itself gets no
+// paint event where its children cover it.
+class AfterFirstPaint : public QObject
+{
+public:
+    explicit AfterFirstPaint(QWidget *window)
+        : QObject(window)
+        , m_window(window)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
     }
-    if (effect->status() == QSoundEffect::Error)
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()
+            && static_cast<QWidget *>(watched)->window() == m_window) {
+            QCoreApplication::instance()->removeEventFilter(this);
+            QTimer::singleShot(0, [] { startModuleLoad(std::launch::async); });
+            deleteLater();
+        }
         return false;
-    // A sound still playing starts again from its beginning.
-    effect->stop();
-    effect->play();
-    return true;
+    }
+
+private:
+    QWidget *m_window;
+};
+} // namespace
+
+void Sound::preload(QWidget *afterFirstPaintOf)
+{
+    if (!QCoreApplication::instance())
+        return;
+    if (afterFirstPaintOf)
+        new AfterFirstPaint(afterFirstPaintOf);
+    else
+        startModuleLoad(std::launch::async);
 }
 
 int Sound::requestCount()

@@ -15,6 +15,7 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -55,10 +56,27 @@ long residentKiB(qint64 pid)
     return -1;
 }
 
+// Distinct shared objects mapped by the process: a library that creeps into
+// start-up (an audio stack, say) shows here before it shows in the timings.
+long sharedObjects(qint64 pid)
+{
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+    if (!maps.open(QIODevice::ReadOnly))
+        return -1;
+    QSet<QByteArray> files;
+    for (const QByteArray &line : maps.readAll().split('\n')) {
+        const qsizetype slash = line.indexOf('/');
+        if (slash >= 0 && line.indexOf(".so", slash) >= 0)
+            files.insert(line.mid(slash));
+    }
+    return files.size();
+}
+
 struct Sample
 {
     double millis = -1;
     long kib = -1;
+    long libraries = -1;
 };
 
 Sample measure(QScreen *screen, const QPoint &at, const QString &program,
@@ -87,6 +105,7 @@ Sample measure(QScreen *screen, const QPoint &at, const QString &program,
     // Settled: whatever start-up still finishes after the first paint.
     QThread::msleep(1500);
     sample.kib = residentKiB(process.processId());
+    sample.libraries = sharedObjects(process.processId());
 
     process.terminate();
     if (!process.waitForFinished(5000)) {
@@ -141,7 +160,7 @@ int main(int argc, char **argv)
     const QRect area = screen->geometry();
     const QPoint at(area.width() * 85 / 100, area.height() * 80 / 100);
 
-    std::vector<double> gameMillis, bareMillis, textMillis, gameKib, bareKib, textKib;
+    std::vector<double> gameMillis, bareMillis, textMillis, gameKib, bareKib, textKib, gameLibs, bareLibs;
     for (int round = 0; round < rounds; ++round) {
         // Interleaved, so that a busy moment of the machine falls on all.
         const Sample b = measure(screen, at, bare);
@@ -158,6 +177,8 @@ int main(int argc, char **argv)
         bareKib.push_back(b.kib);
         gameKib.push_back(g.kib);
         textKib.push_back(t.kib);
+        gameLibs.push_back(g.libraries);
+        bareLibs.push_back(b.libraries);
         std::printf("round %d: bare %.1f ms %ld KiB, game %.1f ms %ld KiB, bare with text %.1f ms %ld KiB\n",
                     round, b.millis, b.kib, g.millis, g.kib, t.millis, t.kib);
     }
@@ -168,6 +189,8 @@ int main(int argc, char **argv)
     std::printf("start-up ratio game / bare: %.2f (goal <= 1.25)\n", gm / bm);
     std::printf("resident memory after start-up, median: game %.0f KiB, bare window %.0f KiB\n", gk, bk);
     std::printf("memory ratio game / bare: %.2f\n", gk / bk);
+    std::printf("shared libraries mapped after start-up, median: game %.0f, bare window %.0f\n",
+                median(gameLibs), median(bareLibs));
     const double tm = median(textMillis), tk = median(textKib);
     std::printf("for comparison, a bare window with one line of text: %.1f ms, %.0f KiB; "
                 "game / that: %.2f in time, %.2f in memory\n", tm, tk, gm / tm, gk / tk);
