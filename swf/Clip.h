@@ -64,8 +64,8 @@ struct ClipWorld
 
     static constexpr int MaxNesting = 64;
     static constexpr int MaxObjects = 20000;
-    static constexpr long long MaxCommandsPerTick = 1000000;
-    static constexpr int MaxCreationsPerTick = 50000;
+    static constexpr long long MaxCommandsPerTick = 200000;
+    static constexpr int MaxCreationsPerTick = 20000;
 };
 
 // A timeline being played (the main movie, or one placement of a sprite) or

@@ -16,7 +16,7 @@ namespace {
 
 // Actions one tick may run. Scripts that jump back and forth between
 // frames whose actions jump again would otherwise never end the tick.
-constexpr int MaxActionsPerTick = 20000;
+constexpr int MaxActionsPerTick = 2000;
 
 // Resolves a SetTarget path ("/a/b", "a.b", "_parent", "..") from `from`.
 Clip *resolveTarget(Clip *from, Clip *root, const QString &path)
