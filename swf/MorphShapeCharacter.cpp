@@ -1,6 +1,7 @@
 #include "MorphShapeCharacter.h"
 
 #include "Interpolation.h"
+#include "RasterCache.h"
 
 #include <algorithm>
 
@@ -20,6 +21,8 @@ MorphShapeCharacter::MorphShapeCharacter(int id, Definition definition)
     : Character(id), m_definition(std::move(definition))
 {
 }
+
+MorphShapeCharacter::~MorphShapeCharacter() { rastercache::forget(this); }
 
 QRectF MorphShapeCharacter::bounds(double ratio) const
 {
@@ -72,7 +75,7 @@ void MorphShapeCharacter::draw(const RenderContext &context) const
         }
         drawing = m_cached;
     }
-    drawing.draw(context);
+    rastercache::draw(drawing, context, this, context.ratio);
 }
 
 QPainterPath MorphShapeCharacter::clipPath(double ratio) const

@@ -22,6 +22,7 @@ public:
     };
 
     MorphShapeCharacter(int id, Definition definition);
+    ~MorphShapeCharacter() override;
 
     Type type() const override { return Type::MorphShape; }
     QRectF bounds(double ratio = 0.0) const override;

@@ -1,5 +1,7 @@
 #include "ShapeCharacter.h"
 
+#include "RasterCache.h"
+
 namespace swf {
 
 ShapeCharacter::ShapeCharacter(int id, const QRectF &bounds, ShapeDrawing drawing)
@@ -9,7 +11,9 @@ ShapeCharacter::ShapeCharacter(int id, const QRectF &bounds, ShapeDrawing drawin
 
 QRectF ShapeCharacter::bounds(double) const { return m_bounds; }
 
-void ShapeCharacter::draw(const RenderContext &context) const { m_drawing.draw(context); }
+ShapeCharacter::~ShapeCharacter() { rastercache::forget(this); }
+
+void ShapeCharacter::draw(const RenderContext &context) const { rastercache::draw(m_drawing, context, this); }
 
 QPainterPath ShapeCharacter::clipPath(double) const
 {

@@ -12,6 +12,7 @@ class ShapeCharacter : public Character
 {
 public:
     ShapeCharacter(int id, const QRectF &bounds, ShapeDrawing drawing);
+    ~ShapeCharacter() override;
 
     Type type() const override { return Type::Shape; }
     QRectF bounds(double ratio = 0.0) const override;

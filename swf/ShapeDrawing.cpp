@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace swf {
@@ -121,7 +122,14 @@ ShapeDrawing::ShapeDrawing(const QVector<StyleGroup> &groups, const QVector<Shap
 
 void ShapeDrawing::draw(const RenderContext &context) const
 {
-    if (!context.painter || m_layers.isEmpty())
+    drawLayers(context, 0, layerCount());
+}
+
+void ShapeDrawing::drawLayers(const RenderContext &context, int first, int end) const
+{
+    first = std::max(first, 0);
+    end = std::min(end, layerCount());
+    if (!context.painter || first >= end)
         return;
     QPainter &painter = *context.painter;
     const QTransform old = painter.transform();
@@ -130,7 +138,8 @@ void ShapeDrawing::draw(const RenderContext &context) const
     const bool oldAntialias = painter.testRenderHint(QPainter::Antialiasing);
     painter.setTransform(toDevice);
     painter.setRenderHint(QPainter::Antialiasing, context.antialias);
-    for (const Layer &layer : m_layers) {
+    for (int i = first; i < end; ++i) {
+        const Layer &layer = m_layers[i];
         if (layer.isStroke)
             layer.line.stroke(painter, layer.path, context.cxform, deviceScale);
         else
@@ -138,6 +147,33 @@ void ShapeDrawing::draw(const RenderContext &context) const
     }
     painter.setRenderHint(QPainter::Antialiasing, oldAntialias);
     painter.setTransform(old);
+}
+
+QRectF ShapeDrawing::deviceBounds(const QTransform &toDevice, int first, int end) const
+{
+    if (end < 0 || end > layerCount())
+        end = layerCount();
+    const double stretch = std::max(std::hypot(toDevice.m11(), toDevice.m12()),
+                                    std::hypot(toDevice.m21(), toDevice.m22()));
+    QRectF all;
+    for (int i = std::max(first, 0); i < end; ++i) {
+        const Layer &layer = m_layers[i];
+        QRectF r = toDevice.mapRect(layer.path.controlPointRect());
+        if (layer.isStroke) {
+            const LineStyle &l = layer.line;
+            // Scaled, or 1/20 pixel per twip when not scaling, and never
+            // below the one-pixel hairline.
+            double reach = std::max({l.width * stretch, l.width / 20.0, 1.0}) / 2;
+            if (l.join == Qt::MiterJoin)
+                reach *= std::max(1.0, 2 * l.miterLimit);
+            if (l.startCap == Qt::SquareCap)
+                reach *= M_SQRT2;
+            r.adjust(-reach, -reach, reach, reach);
+        }
+        all |= r;
+    }
+    // Anti-aliasing reaches into the next pixel.
+    return all.adjusted(-1, -1, 1, 1);
 }
 
 QPainterPath ShapeDrawing::area() const

@@ -31,9 +31,15 @@ public:
 
     bool isEmpty() const { return m_layers.isEmpty(); }
     void draw(const RenderContext &context) const;
+    // Draws the fills and strokes from `first` up to, not including, `end`.
+    void drawLayers(const RenderContext &context, int first, int end) const;
+    int layerCount() const { return int(m_layers.size()); }
     // The area of all the fills, as a mask uses it (non-zero when there are
     // several, each fill's own rule when there is one).
     QPainterPath area() const;
+    // The device pixels draw() may touch when `toDevice` maps the twips,
+    // strokes and anti-aliasing included.
+    QRectF deviceBounds(const QTransform &toDevice, int first = 0, int end = -1) const;
 
 private:
     struct Layer

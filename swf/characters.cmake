@@ -12,6 +12,7 @@ set(SWF_CHARACTER_SOURCES
     Interpolation.h
     LineStyle.cpp LineStyle.h
     MorphShapeCharacter.cpp MorphShapeCharacter.h
+    RasterCache.cpp RasterCache.h
     ShapeCharacter.cpp ShapeCharacter.h
     ShapeDecoder.cpp ShapeDecoder.h
     ShapeDrawing.cpp ShapeDrawing.h

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Character.h"
+
+#include <cstdint>
+
+namespace swf {
+
+class ShapeDrawing;
+
+// Shapes drawn again and again under the same scale, rotation and colour
+// transform (a still part of a scene, or one that only slides) are kept as
+// premultiplied pictures and blitted at whole pixels, since rasterising
+// their outlines is most of a frame's cost. The pictures are keyed by the
+// linear part of the device matrix, the colour transform and the
+// translation's phase within a pixel (in quarters), so a slide shifts them
+// by at most an eighth of a pixel. A fade keeps one picture per fill and
+// stroke, blitted at the fade's opacity. A key is only drawn into the
+// cache the second time it is seen: one-off transforms (a tween's steps, a
+// morph between ratios) are drawn directly. All movies share one memory
+// budget, least recently used pictures going first.
+namespace rastercache {
+
+// Draws `drawing`, which belongs to `owner` (`variant` tells its versions
+// apart, such as a morph's ratios), through the cache when it can.
+void draw(const ShapeDrawing &drawing, const RenderContext &context, const void *owner,
+          double variant = 0.0);
+// Drops the pictures of an owner that goes away.
+void forget(const void *owner);
+
+struct Stats
+{
+    std::int64_t hits = 0;           // draws that were blits
+    std::int64_t stored = 0;         // pictures drawn into the cache
+    std::int64_t bytes = 0;          // memory the pictures take now
+};
+Stats stats();
+// On by default; off draws every shape directly (and empties the cache).
+void setEnabled(bool on);
+void setBudget(std::int64_t bytes);
+
+} // namespace rastercache
+
+} // namespace swf

@@ -1,0 +1,180 @@
+// Shapes drawn from the raster cache look like shapes drawn directly.
+#include "RasterCache.h"
+#include "SwfWriter.h"
+#include "TestSupport.h"
+
+#include <QTest>
+
+using testsupport::decode;
+using testsupport::render;
+
+namespace {
+
+// A DefineShape4 body: a gradient-filled disc-like curve, a solid square
+// and a thick stroke with miter joins over both.
+QByteArray shapeBody()
+{
+    SwfWriter w;
+    w.u16(1).rect(0, 4000, 0, 4000).rect(0, 4000, 0, 4000).u8(0);
+    w.u8(2);
+    w.u8(0x10).matrix(0.1, 0.1, 2000, 2000).u8(2)   // linear gradient
+        .u8(0).rgba(QColor(255, 0, 0)).u8(255).rgba(QColor(0, 0, 255, 200));
+    w.u8(0x00).rgba(QColor(40, 160, 40));
+    w.u8(1);
+    w.u16(120).u8(0x20).u8(0x00).u16(3 << 8).rgba(QColor(20, 20, 20));   // round caps, miter joins
+    w.ub(4, 4).ub(4, 4);
+    w.styleChange(0, 1, 1, true, 400, 400);
+    w.curveTo(1200, -200, 1200, 200);
+    w.lineTo(0, 1600);
+    w.lineTo(-2400, 0);
+    w.lineTo(0, -1600);
+    w.styleChange(0, 2, 0, true, 2000, 2000);
+    w.lineTo(1500, 0);
+    w.lineTo(0, 1500);
+    w.lineTo(-1500, 0);
+    w.lineTo(0, -1500);
+    w.endShape();
+    return w.data();
+}
+
+int largestDifference(const QImage &a, const QImage &b)
+{
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    return worst;
+}
+
+} // namespace
+
+class TestCache : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cachedDrawingMatchesDirectDrawing_data();
+    void cachedDrawingMatchesDirectDrawing();
+    void budgetBoundsTheMemory();
+    void paintersThatCompositeDifferentlyAreNotServed();
+};
+
+void TestCache::cachedDrawingMatchesDirectDrawing_data()
+{
+    QTest::addColumn<QTransform>("matrix");
+    QTest::addColumn<int>("aMult");
+    QTest::addColumn<int>("rAdd");
+    QTest::addColumn<int>("tolerance");
+    // Whole-pixel translations land exactly; a fraction is rounded to a
+    // quarter pixel, which moves anti-aliased edges a little.
+    QTest::newRow("plain") << QTransform::fromScale(0.05, 0.05) << 256 << 0 << 0;
+    QTest::newRow("half pixel") << QTransform(0.05, 0, 0, 0.05, 10.5, 3.25) << 256 << 0 << 0;
+    QTest::newRow("sub-quarter pixel") << QTransform(0.05, 0, 0, 0.05, 10.3, 3.1) << 256 << 0 << 70;
+    QTest::newRow("scaled, faded") << QTransform(0.08, 0, 0, 0.06, 4, 7) << 128 << 0 << 0;
+    QTest::newRow("rotated, tinted") << QTransform(0.04, 0.03, -0.03, 0.04, 120, -10) << 256 << 90 << 0;
+    QTest::newRow("mirrored, skewed, faded") << QTransform(-0.05, 0, 0.02, 0.05, 230, 20) << 200 << -40 << 0;
+    QTest::newRow("nearly transparent") << QTransform(0.05, 0, 0, 0.05, 1.75, 0) << 3 << 0 << 0;
+    QTest::newRow("hairline size") << QTransform::fromScale(0.004, 0.004) << 256 << 0 << 0;
+}
+
+void TestCache::cachedDrawingMatchesDirectDrawing()
+{
+    QFETCH(QTransform, matrix);
+    QFETCH(int, aMult);
+    QFETCH(int, rAdd);
+    QFETCH(int, tolerance);
+    const swf::CharacterPtr shape = decode(83, shapeBody());
+    QVERIFY(shape);
+    swf::ColorTransform cx;
+    cx.aMult = aMult;
+    cx.rAdd = rAdd;
+    const QSize size(260, 260);
+
+    swf::rastercache::setEnabled(false);
+    const QImage direct = render(*shape, size, matrix, cx);
+    QImage blank(size, QImage::Format_ARGB32_Premultiplied);
+    blank.fill(Qt::white);
+    QVERIFY(largestDifference(direct, blank) > 0);
+    swf::rastercache::setEnabled(true);
+    const auto before = swf::rastercache::stats();
+    const QImage first = render(*shape, size, matrix, cx);
+    const QImage second = render(*shape, size, matrix, cx);
+    // A fade serves every step of it from the same pictures.
+    cx.aMult = aMult < 256 ? aMult + 1 : aMult;
+    const QImage third = render(*shape, size, matrix, cx);
+    const auto after = swf::rastercache::stats();
+    // One picture of the whole shape, or one per fill and stroke (three)
+    // when it fades; the third drawing is made of them all.
+    QCOMPARE(after.stored - before.stored, aMult < 256 ? 3 : 1);
+    QCOMPARE(after.hits - before.hits, after.stored - before.stored);
+    QVERIFY(after.bytes > before.bytes);
+
+    QCOMPARE(first, direct);
+    // Drawing at a whole pixel or a quarter of one is the same drawing,
+    // up to how the picture's own pixels and a fade's opacity round the
+    // colours.
+    const int slack = std::max(tolerance, 4);
+    QVERIFY2(largestDifference(second, direct) <= slack, QByteArray::number(largestDifference(second, direct)));
+    swf::rastercache::setEnabled(false);
+    const QImage thirdDirect = render(*shape, size, matrix, cx);
+    swf::rastercache::setEnabled(true);
+    QVERIFY(largestDifference(third, thirdDirect) <= slack);
+}
+
+void TestCache::budgetBoundsTheMemory()
+{
+    const swf::CharacterPtr shape = decode(83, shapeBody());
+    swf::rastercache::setEnabled(true);
+    swf::rastercache::setBudget(600 * 1024);
+    for (int i = 0; i < 12; ++i) {
+        const QTransform m(0.05 + i * 0.001, 0, 0, 0.05, 0, 0);
+        render(*shape, QSize(260, 260), m);
+        render(*shape, QSize(260, 260), m);
+    }
+    const auto full = swf::rastercache::stats();
+    QVERIFY(full.bytes > 0);
+    QVERIFY(full.bytes <= 600 * 1024);
+    swf::rastercache::setBudget(std::int64_t(64) << 20);
+
+    // A character that goes away takes its pictures along.
+    const swf::CharacterPtr other = decode(83, shapeBody());
+    render(*other, QSize(260, 260));
+    render(*other, QSize(260, 260));
+    const auto withOther = swf::rastercache::stats().bytes;
+    QVERIFY(withOther > full.bytes);
+    const_cast<swf::CharacterPtr &>(other).reset();
+    QCOMPARE(swf::rastercache::stats().bytes, full.bytes);
+}
+
+void TestCache::paintersThatCompositeDifferentlyAreNotServed()
+{
+    // Half opacity on the painter fades each layer of the shape, so the
+    // stroke shows the fill under it: a picture of the whole faded at
+    // once would not.
+    const swf::CharacterPtr shape = decode(83, shapeBody());
+    const QTransform m(0.05, 0, 0, 0.05, 2, 2);
+    auto faded = [&] {
+        QImage image(QSize(260, 260), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setOpacity(0.5);
+        swf::RenderContext context;
+        context.painter = &painter;
+        context.matrix = m;
+        shape->draw(context);
+        return image;
+    };
+    swf::rastercache::setEnabled(false);
+    const QImage direct = faded();
+    swf::rastercache::setEnabled(true);
+    const auto before = swf::rastercache::stats();
+    faded();
+    QCOMPARE(faded(), direct);
+    QCOMPARE(swf::rastercache::stats().hits, before.hits);
+    QCOMPARE(swf::rastercache::stats().stored, before.stored);
+}
+
+QTEST_MAIN(TestCache)
+#include "tst_cache.moc"
