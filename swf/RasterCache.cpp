@@ -149,7 +149,11 @@ void drawPiece(const ShapeDrawing &drawing, const RenderContext &context, const 
     // enough; pictures bigger than the target are not worth their memory.
     const QTransform local(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(),
                            double(key.phaseX) / PhaseSteps, double(key.phaseY) / PhaseSteps);
-    const QRect area = admit ? drawing.deviceBounds(local, first, end).toAlignedRect() : QRect();
+    const QRectF bounds = admit ? drawing.deviceBounds(local, first, end) : QRectF();
+    // Far outside any target (or not a number): the whole-pixel rectangle
+    // would not fit an int.
+    const bool sane = QRectF(-1e6, -1e6, 2e6, 2e6).contains(bounds);
+    const QRect area = sane ? bounds.toAlignedRect() : QRect();
     const qint64 pixels = qint64(area.width()) * area.height();
     const QPaintDevice *device = painter.device();
     if (!admit || area.isEmpty() || pixels > qint64(device->width()) * device->height()
