@@ -62,10 +62,12 @@ QBrush Gradient::brush(const ColorTransform &cxform) const
     for (const Stop &stop : ordered) {
         const QColor color = cxform.apply(stop.color);
         // Qt interpolates in sRGB only: linear-light gradients get extra
-        // stops computed here so that the curve between them is close.
+        // stops computed here so that the curve between them is close. The
+        // curve is steep near black, where eight steps left errors of a few
+        // dozen levels; 32 keep them within a level or two.
         if (linearRgb && previous && stop.ratio > previous->ratio) {
             const QColor start = cxform.apply(previous->color);
-            constexpr int steps = 8;
+            constexpr int steps = 32;
             for (int i = 1; i < steps; ++i) {
                 const double t = double(i) / steps;
                 qstops.append({previous->ratio + (stop.ratio - previous->ratio) * t,
