@@ -5,9 +5,11 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <list>
+#include <map>
 #include <mutex>
 #include <unordered_map>
 #include <unordered_set>
@@ -72,6 +74,12 @@ struct Cache
     std::list<Entry> entries;        // most recently used first
     std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> index;
     std::unordered_set<Key, KeyHash> seen;
+    struct Recent
+    {
+        std::size_t hash = 0;        // of the owner's last key
+        bool changing = false;       // that key differed from the one before
+    };
+    std::map<std::pair<const void *, int>, Recent> recent;
     std::int64_t budget = std::int64_t(64) << 20;
     bool enabled = true;
     Stats stats;
@@ -124,6 +132,14 @@ void drawPiece(const ShapeDrawing &drawing, const RenderContext &context, const 
     bool admit = false;
     {
         std::lock_guard lock(c.mutex);
+        // A new key for an owner that held still until now (or is new) is
+        // likely to stay: it is drawn into the cache at once. One that keeps
+        // changing (a tween, a morph between ratios) must be seen twice.
+        auto [recent, fresh] = c.recent.try_emplace({key.owner, key.layer});
+        const std::size_t h = KeyHash()(key);
+        const bool settled = fresh || !recent->second.changing;
+        recent->second.changing = !fresh && recent->second.hash != h;
+        recent->second.hash = h;
         if (!c.enabled) {
         } else if (auto it = c.index.find(key); it != c.index.end()) {
             c.entries.splice(c.entries.begin(), c.entries, it->second);
@@ -131,13 +147,13 @@ void drawPiece(const ShapeDrawing &drawing, const RenderContext &context, const 
             hit = it->second->image;
             at = whole + it->second->origin;
             ++c.stats.hits;
-        } else if (!c.seen.count(key)) {
+        } else if (settled || c.seen.count(key)) {
+            c.seen.erase(key);
+            admit = true;
+        } else {
             if (c.seen.size() >= SeenLimit)
                 c.seen.clear();
             c.seen.insert(key);
-        } else {
-            c.seen.erase(key);
-            admit = true;
         }
     }
     QPainter &painter = *context.painter;
@@ -254,6 +270,8 @@ void forget(const void *owner)
     }
     for (auto it = c.seen.begin(); it != c.seen.end();)
         it = it->owner == owner ? c.seen.erase(it) : std::next(it);
+    for (auto it = c.recent.lower_bound({owner, INT_MIN}); it != c.recent.end() && it->first.first == owner;)
+        it = c.recent.erase(it);
 }
 
 Stats stats()
@@ -271,6 +289,7 @@ void setEnabled(bool on)
     if (!on) {
         c.evictDownTo(0);
         c.seen.clear();
+        c.recent.clear();
     }
 }
 

@@ -15,9 +15,10 @@ class ShapeDrawing;
 // linear part of the device matrix, the colour transform and the
 // translation's phase within a pixel (in quarters), so a slide shifts them
 // by at most an eighth of a pixel. A fade keeps one picture per fill and
-// stroke, blitted at the fade's opacity. A key is only drawn into the
-// cache the second time it is seen: one-off transforms (a tween's steps, a
-// morph between ratios) are drawn directly. All movies share one memory
+// stroke, blitted at the fade's opacity. A key is drawn into the cache
+// when its owner held still before it; while an owner keeps changing (a
+// tween's steps, a morph between ratios) a key must be seen twice, so
+// one-off transforms are drawn directly. All movies share one memory
 // budget, least recently used pictures going first.
 namespace rastercache {
 
