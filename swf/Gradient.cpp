@@ -42,40 +42,68 @@ QBrush Gradient::brush(const ColorTransform &cxform) const
     if (stops.size() == 1)
         return QBrush(cxform.apply(stops.first().color));
 
-    // Ratios must grow: one that does not is moved a step (1/255) past the
-    // one before, as players do; the stops piled up at the end after that
-    // are dropped, the first of them kept.
-    QVector<Stop> ordered;
-    ordered.reserve(stops.size());
-    for (const Stop &stop : stops) {
-        Stop s = stop;
-        if (!ordered.isEmpty()) {
-            const double previous = ordered.last().ratio;
-            if (previous >= 1.0)
-                break;
-            s.ratio = std::max(s.ratio, std::min(previous + 1.0 / 255, 1.0));
-        }
-        ordered.append(s);
-    }
+    const bool increasing = std::adjacent_find(stops.cbegin(), stops.cend(), [](const Stop &a, const Stop &b) {
+        return b.ratio <= a.ratio;
+    }) == stops.cend();
     QGradientStops qstops;
-    const Stop *previous = nullptr;
-    for (const Stop &stop : ordered) {
-        const QColor color = cxform.apply(stop.color);
-        // Qt interpolates in sRGB only: linear-light gradients get extra
-        // stops computed here so that the curve between them is close. The
-        // curve is steep near black, where eight steps left errors of a few
-        // dozen levels; 32 keep them within a level or two.
-        if (linearRgb && previous && stop.ratio > previous->ratio) {
-            const QColor start = cxform.apply(previous->color);
-            constexpr int steps = 32;
-            for (int i = 1; i < steps; ++i) {
-                const double t = double(i) / steps;
-                qstops.append({previous->ratio + (stop.ratio - previous->ratio) * t,
-                               mixLinearLight(start, color, t)});
+    if (increasing) {
+        const Stop *previous = nullptr;
+        for (const Stop &stop : stops) {
+            const QColor color = cxform.apply(stop.color);
+            // Qt interpolates in sRGB only: linear-light gradients get extra
+            // stops computed here so that the curve between them is close.
+            // The curve is steep near black, where eight steps left errors
+            // of a few dozen levels; 32 keep them within a level or two.
+            if (linearRgb && previous) {
+                const QColor start = cxform.apply(previous->color);
+                constexpr int steps = 32;
+                for (int i = 1; i < steps; ++i) {
+                    const double t = double(i) / steps;
+                    qstops.append({previous->ratio + (stop.ratio - previous->ratio) * t,
+                                   mixLinearLight(start, color, t)});
+                }
             }
+            qstops.append({stop.ratio, color});
+            previous = &stop;
         }
-        qstops.append({stop.ratio, color});
-        previous = &stop;
+    } else {
+        // A ratio that does not grow is moved a step (1/255) past the one
+        // before, as players do, and stops pushed beyond the end are
+        // dropped. Yet the blend towards a stop starts from the ratio the
+        // stop before it was given in the file, not the moved one. Qt cannot
+        // express that, so the ramp is sampled at every ratio.
+        struct Placed { double at; double from; QColor color; };
+        QVector<Placed> placed;
+        for (const Stop &stop : stops) {
+            double at = stop.ratio;
+            if (!placed.isEmpty()) {
+                if (placed.last().at >= 1.0)
+                    break;
+                at = std::max(at, std::min(placed.last().at + 1.0 / 255, 1.0));
+            }
+            placed.append({at, stop.ratio, stop.color});
+        }
+        for (int k = 0; k <= 255; ++k) {
+            const double t = k / 255.0;
+            const auto it = std::find_if(placed.cbegin(), placed.cend(),
+                                         [t](const Placed &p) { return p.at >= t - 1e-9; });
+            QColor color;
+            if (it == placed.cend()) {
+                color = placed.last().color;
+            } else if (it == placed.cbegin()) {
+                color = it->color;
+            } else {
+                const Placed &a = *(it - 1), &b = *it;
+                const double span = b.at - a.from;
+                const double f = span > 1e-9 ? std::clamp((t - a.from) / span, 0.0, 1.0) : 1.0;
+                color = linearRgb ? mixLinearLight(a.color, b.color, f) : interpolation::mix(a.color, b.color, f);
+            }
+            // Players look the ramp up in a table of 256 entries without
+            // blending neighbours, so each entry is a flat band.
+            const QColor c = cxform.apply(color);
+            qstops.append({k / 256.0, c});
+            qstops.append({(k + 1) / 256.0 - 1e-6, c});
+        }
     }
 
     QGradient gradient;
