@@ -3,6 +3,8 @@
 #include "BitReader.h"
 
 #include <QPainter>
+
+#include <algorithm>
 #include <cmath>
 
 namespace swf {
@@ -69,14 +71,16 @@ QImage silhouette(const QImage &image, const QColor &color, double strength, boo
         QRgb *o = reinterpret_cast<QRgb *>(out.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
             const int coverage = inverted ? 255 - qAlpha(in[x]) : qAlpha(in[x]);
-            const int a = std::min(255, int(coverage * strength + 0.5)) * ca / 255;
+            const int a = std::clamp(int(coverage * strength + 0.5), 0, 255) * ca / 255;
             o[x] = qRgba(cr * a / 255, cg * a / 255, cb * a / 255, a);
         }
     }
     return out;
 }
 
-int clamp255(double v) { return v < 0 ? 0 : (v > 255 ? 255 : int(v + 0.5)); }
+// A colour matrix comes from the file as raw floats: NaN and infinities
+// must end as a channel value, never reach an int conversion.
+int clamp255(double v) { return !(v > 0) ? 0 : (v > 255 ? 255 : int(v + 0.5)); }
 
 void colorMatrix(QImage &image, const std::array<float, 20> &m)
 {

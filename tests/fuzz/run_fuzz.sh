@@ -22,7 +22,14 @@ if [ -d "$seeds" ]; then
         [ -f "$f" ] && ln -sf "$f" "$work/seeds/$(basename "$(dirname "$f")")-$(basename "$f")"
     done
 fi
+# Inputs that once crashed the engine are seeds too, so a run starts by
+# replaying them.
+for f in "$src"/tests/fuzz/regressions/*; do
+    [ -f "$f" ] && ln -sf "$f" "$work/seeds/regression-$(basename "$f")"
+done
 cd "$work"
 export LSAN_OPTIONS="suppressions=$src/tests/fuzz/lsan.supp:print_suppressions=0"
-exec ./build/swf_fuzz -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=20 \
+# A fixed seed keeps the suite's short run repeatable; a long run may pass
+# another with FUZZ_SEED.
+exec ./build/swf_fuzz -seed="${FUZZ_SEED:-1}" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=20 \
     -print_final_stats=1 found seeds
