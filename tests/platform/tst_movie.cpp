@@ -1,3 +1,4 @@
+#include "ScratchFolder.h"
 #include "Form.h"
 #include "MovieControl.h"
 #include "MovieView.h"
@@ -79,16 +80,7 @@ class TestMovie : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_dir;
-
-    QString write(const QString &name, const QByteArray &bytes)
-    {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly))
-            return QString();
-        file.write(bytes);
-        return file.fileName();
-    }
+    ScratchFolder m_dir;
 
     static QColor centreColour(Control *control)
     {
@@ -111,7 +103,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
-        const QString path = name.isEmpty() ? m_dir.filePath(QStringLiteral("manca.swf")) : write(name, bytes);
+        const QString path = name.isEmpty() ? m_dir.filePath(QStringLiteral("manca.swf")) : m_dir.write(name, bytes);
         Form form;
         auto *movie = new MovieControl(&form, QStringLiteral("ShockwaveFlash1"));
         movie->move(3240, 240, 2775, 2535);
@@ -130,13 +122,13 @@ private slots:
         Form form;
         auto *movie = new MovieControl(&form, QStringLiteral("ShockwaveFlash1"));
         movie->move(3240, 240, 2775, 2535);
-        movie->setPropertyByName("Movie", write(QStringLiteral("1.swf"), tinyMovie(QColor(200, 30, 40), 3, 12)));
+        movie->setPropertyByName("Movie", m_dir.write(QStringLiteral("1.swf"), tinyMovie(QColor(200, 30, 40), 3, 12)));
         QVERIFY(movie->hasMovie());
         QVERIFY(!movie->isPlaying());
         QCOMPARE(movie->currentFrame(), 1);
         QCOMPARE(centreColour(movie), QColor(200, 30, 40));
         // Another movie replaces it; an unreadable one leaves the background.
-        movie->setMovie(write(QStringLiteral("2.swf"), tinyMovie(QColor(10, 120, 250), 2, 12)));
+        movie->setMovie(m_dir.write(QStringLiteral("2.swf"), tinyMovie(QColor(10, 120, 250), 2, 12)));
         QCOMPARE(centreColour(movie), QColor(10, 120, 250));
         movie->setMovie(m_dir.filePath(QStringLiteral("manca.swf")));
         QVERIFY(!movie->hasMovie());
@@ -149,7 +141,7 @@ private slots:
         form.setClientSize(9825, 6555);
         auto *movie = new MovieControl(&form, QStringLiteral("ShockwaveFlash1"));
         movie->move(3240, 240, 2775, 2535);
-        movie->setMovie(write(QStringLiteral("3.swf"), tinyMovie(Qt::green, 100, 50)));
+        movie->setMovie(m_dir.write(QStringLiteral("3.swf"), tinyMovie(Qt::green, 100, 50)));
         form.Show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
@@ -178,7 +170,7 @@ private slots:
         form.setClientSize(9825, 6555);
         auto *movie = new MovieControl(&form, QStringLiteral("ShockwaveFlash1"));
         movie->move(3240, 240, 2775, 2535);
-        movie->setMovie(write(QStringLiteral("4.swf"), tinyMovie(Qt::blue, 2, 12)));
+        movie->setMovie(m_dir.write(QStringLiteral("4.swf"), tinyMovie(Qt::blue, 2, 12)));
         form.Show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         auto *view = qobject_cast<MovieView *>(movie->widget());

@@ -1,3 +1,4 @@
+#include "ScratchFolder.h"
 #include "Picture.h"
 #include "ToolkitError.h"
 
@@ -28,21 +29,12 @@ class TestPicture : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_dir;
-
-    QString write(const QString &name, const QByteArray &bytes)
-    {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly))
-            return QString();
-        file.write(bytes);
-        return file.fileName();
-    }
+    ScratchFolder m_dir;
 
 private slots:
     void loadsAGif()
     {
-        const Picture picture = LoadPicture(write(QStringLiteral("scena1.gif"), OneRedPixel));
+        const Picture picture = LoadPicture(m_dir.write(QStringLiteral("scena1.gif"), OneRedPixel));
         QVERIFY(!picture.isNull());
         QCOMPARE(picture.image().size(), QSize(1, 1));
         QCOMPARE(QColor(picture.image().pixel(0, 0)), QColor(Qt::red));
@@ -63,7 +55,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
         QFETCH(int, error);
-        const QString path = name.isEmpty() ? m_dir.filePath(QStringLiteral("manca.gif")) : write(name, bytes);
+        const QString path = name.isEmpty() ? m_dir.filePath(QStringLiteral("manca.gif")) : m_dir.write(name, bytes);
         QCOMPARE(errorOf(path), error);
     }
 
@@ -79,7 +71,7 @@ private slots:
 
     void copiesShareTheImage()
     {
-        const Picture first = LoadPicture(write(QStringLiteral("a.gif"), OneRedPixel));
+        const Picture first = LoadPicture(m_dir.write(QStringLiteral("a.gif"), OneRedPixel));
         const Picture copy = first;
         QVERIFY(copy == first);
         QCOMPARE(copy.image().constBits(), first.image().constBits());

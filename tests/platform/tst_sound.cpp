@@ -1,3 +1,4 @@
+#include "ScratchFolder.h"
 #include "Sound.h"
 
 #include <QAudioDevice>
@@ -40,16 +41,7 @@ class TestSound : public QObject
 {
     Q_OBJECT
 private:
-    QTemporaryDir m_dir;
-
-    QString write(const QString &name, const QByteArray &bytes)
-    {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly))
-            return QString();
-        file.write(bytes);
-        return file.fileName();
-    }
+    ScratchFolder m_dir;
 
 private slots:
     void unplayableGivesSilence_data()
@@ -66,7 +58,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
-        const QString path = name.isEmpty() ? m_dir.filePath(QStringLiteral("manca.wav")) : write(name, bytes);
+        const QString path = name.isEmpty() ? m_dir.filePath(QStringLiteral("manca.wav")) : m_dir.write(name, bytes);
         const int before = Sound::requestCount();
         QVERIFY(!Sound::sndPlaySound(path, Sound::Async));
         QCOMPARE(Sound::requestCount(), before + 1);
@@ -75,7 +67,7 @@ private slots:
 
     void playsAWaveWithoutWaiting()
     {
-        const QString path = write(QStringLiteral("no.wav"), toneWave());
+        const QString path = m_dir.write(QStringLiteral("no.wav"), toneWave());
         const int before = Sound::requestCount();
         const bool device = !QMediaDevices::audioOutputs().isEmpty();
         // Twice in a row, as two quick wrong answers would: the second starts
