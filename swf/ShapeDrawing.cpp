@@ -176,6 +176,15 @@ QRectF ShapeDrawing::deviceBounds(const QTransform &toDevice, int first, int end
     return all.adjusted(-1, -1, 1, 1);
 }
 
+bool ShapeDrawing::hasLinearLightGradient() const
+{
+    return std::any_of(m_layers.begin(), m_layers.end(), [](const Layer &layer) {
+        const FillStyle &fill = layer.isStroke ? layer.line.fill : layer.fill;
+        const bool used = !layer.isStroke || layer.line.hasFill;
+        return used && fill.kind == FillStyle::Kind::Gradient && fill.gradient.linearRgb;
+    });
+}
+
 QPainterPath ShapeDrawing::area() const
 {
     // Every contour runs with its fill on the same side (fill0 edges were
