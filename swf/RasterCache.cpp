@@ -5,14 +5,21 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QElapsedTimer>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstring>
 #include <list>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace swf::rastercache {
 
@@ -30,13 +37,12 @@ struct Key
     std::int64_t linear[4] = {};
     int phaseX = 0, phaseY = 0;
     ColorTransform cx;
-    bool antialias = true;
 
     bool operator==(const Key &o) const
     {
         return owner == o.owner && variant == o.variant && layer == o.layer
             && std::memcmp(linear, o.linear, sizeof linear) == 0 && phaseX == o.phaseX
-            && phaseY == o.phaseY && antialias == o.antialias
+            && phaseY == o.phaseY
             && std::memcmp(&cx, &o.cx, sizeof cx) == 0;
     }
 };
@@ -53,7 +59,7 @@ struct KeyHash
         mix(std::uint64_t(std::uint32_t(k.layer)));
         for (std::int64_t v : k.linear)
             mix(std::uint64_t(v));
-        mix(std::uint64_t(k.phaseX) << 8 | std::uint64_t(k.phaseY) << 1 | k.antialias);
+        mix(std::uint64_t(k.phaseX) << 8 | std::uint64_t(k.phaseY));
         const int *c = &k.cx.rMult;
         for (int i = 0; i < 8; ++i)
             mix(std::uint64_t(std::uint32_t(c[i])));
@@ -66,6 +72,7 @@ struct Entry
     Key key;
     QImage image;
     QPoint origin;                   // of the picture, relative to the whole-pixel translation
+    qint64 drawNs = 0;               // what drawing its layers took
 };
 
 struct Cache
@@ -77,10 +84,12 @@ struct Cache
     struct Recent
     {
         std::size_t hash = 0;        // of the owner's last key
-        bool changing = false;       // that key differed from the one before
+        std::size_t geometry = 0;    // of that key but for the phase and colours
+        bool changing = false;       // its geometry differed from the key before
     };
     std::map<std::pair<const void *, int>, Recent> recent;
     std::int64_t budget = std::int64_t(64) << 20;
+    double tintNsPerPixel = 2;       // measured as pictures are tinted
     bool enabled = true;
     Stats stats;
 
@@ -112,92 +121,257 @@ std::int64_t quantised(double v, double steps)
 
 namespace {
 
-void blit(QPainter &painter, const QPoint &at, const QImage &image, double opacity)
+// The key but for the translation's phase and the colours.
+std::size_t geometryHash(Key key)
 {
-    painter.save();
-    painter.resetTransform();
-    painter.setOpacity(opacity);
-    painter.drawImage(at, image);
-    painter.restore();
+    key.phaseX = key.phaseY = 0;
+    key.cx = ColorTransform();
+    return KeyHash()(key);
 }
 
-// Draws layers [first, end) of `drawing` for `key` (whose colour transform
-// is what the picture is drawn with, `opacity` being applied at the blit).
+// What a colour transform does to premultiplied pixels of pictures drawn
+// without it, for transforms that keep every channel within its range
+// (so that no fill or stroke would have been clipped on its own): the
+// colour multiplied, and the addition scaled by the pixel's alpha. Fully
+// covered opaque pixels come out exactly as drawn with the transformed
+// colours, by the transform's own integer formula; the others within
+// rounding. Alpha is left alone: the pictures this serves have no alpha
+// transform, or get it as the blit's opacity.
+class Tint
+{
+public:
+    static bool keepsInRange(const ColorTransform &cx)
+    {
+        auto channel = [](int mult, int add) { return mult >= 0 && add >= 0 && 255 * mult / 256 + add <= 255; };
+        return channel(cx.rMult, cx.rAdd) && channel(cx.gMult, cx.gAdd) && channel(cx.bMult, cx.bAdd);
+    }
+
+    explicit Tint(const ColorTransform &cx)
+        : m_mult{cx.bMult, cx.gMult, cx.rMult}, m_add{cx.bAdd, cx.gAdd, cx.rAdd}
+    {
+    }
+
+    // `image` tinted into `out`, at its top left; `out` is made big enough.
+    void apply(const QImage &image, QImage &out) const
+    {
+        if (out.width() < image.width() || out.height() < image.height())
+            out = QImage(std::max(out.width(), image.width()), std::max(out.height(), image.height()),
+                         QImage::Format_ARGB32_Premultiplied);
+        const int width = image.width();
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb *s = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            QRgb *d = reinterpret_cast<QRgb *>(out.scanLine(y));
+            int x = 0;
+#ifdef __SSE2__
+            x = rowSse2(s, d, width);
+#endif
+            for (; x < width; ++x)
+                d[x] = pixel(s[x]);
+        }
+    }
+
+private:
+    // Coverage 0..256 from alpha 0..255, exactly 256 when opaque.
+    static int cover(int alpha) { return alpha + (alpha >> 7); }
+
+    QRgb pixel(QRgb p) const
+    {
+        const int a = qAlpha(p), k = cover(a);
+        auto channel = [&](int c, int i) { return std::min((c * m_mult[i] >> 8) + (m_add[i] * k >> 8), a); };
+        return qRgba(channel(qRed(p), 2), channel(qGreen(p), 1), channel(qBlue(p), 0), a);
+    }
+
+#ifdef __SSE2__
+    // Four pixels at a time in 16-bit lanes, as pixel() does; returns how
+    // many pixels of the row it did.
+    int rowSse2(const QRgb *s, QRgb *d, int width) const
+    {
+        auto lanes = [](const int *v, int alpha) {
+            return _mm_setr_epi16(short(v[0]), short(v[1]), short(v[2]), short(alpha),
+                                  short(v[0]), short(v[1]), short(v[2]), short(alpha));
+        };
+        const __m128i mult = lanes(m_mult, 256), add = lanes(m_add, 0);
+        const __m128i zero = _mm_setzero_si128();
+        auto two = [&](__m128i p) {
+            const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(p, 0xff), 0xff);
+            const __m128i k = _mm_add_epi16(alpha, _mm_srli_epi16(alpha, 7));
+            __m128i v = _mm_srli_epi16(_mm_mullo_epi16(p, mult), 8);
+            v = _mm_add_epi16(v, _mm_srli_epi16(_mm_mullo_epi16(add, k), 8));
+            return _mm_min_epi16(v, alpha);
+        };
+        int x = 0;
+        for (; x + 4 <= width; x += 4) {
+            const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + x));
+            const __m128i low = two(_mm_unpacklo_epi8(p, zero)), high = two(_mm_unpackhi_epi8(p, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(d + x), _mm_packus_epi16(low, high));
+        }
+        return x;
+    }
+#endif
+
+    int m_mult[3], m_add[3];         // blue, green, red
+};
+
+// Blits without saving the painter's whole state: the renderer's painters
+// carry clips that would be copied each time.
+void blit(QPainter &painter, const QPoint &at, const QImage &image, double opacity, const Tint *tint)
+{
+    const QTransform old = painter.transform();
+    painter.resetTransform();
+    if (opacity != 1.0)
+        painter.setOpacity(opacity);
+    if (tint) {
+        thread_local QImage scratch;
+        QElapsedTimer timer;
+        timer.start();
+        tint->apply(image, scratch);
+        const double ns = double(timer.nsecsElapsed()) / (qint64(image.width()) * image.height() + 1);
+        Cache &c = cache();
+        {
+            std::lock_guard lock(c.mutex);
+            c.tintNsPerPixel += (ns - c.tintNsPerPixel) / 8;
+        }
+        painter.drawImage(at, scratch, QRect(QPoint(0, 0), image.size()));
+    } else {
+        painter.drawImage(at, image);
+    }
+    if (opacity != 1.0)
+        painter.setOpacity(1.0);
+    painter.setTransform(old);
+}
+
+// Keeps `image` as the picture of `key`, whose whole-pixel placement is
+// `origin` away from the translation's.
+void store(Cache &c, const Key &key, const QImage &image, const QPoint &origin, qint64 drawNs)
+{
+    std::lock_guard lock(c.mutex);
+    c.seen.erase(key);
+    if (!c.enabled || c.index.count(key))
+        return;
+    c.entries.push_front(Entry{key, image, origin, drawNs});
+    c.index.emplace(key, c.entries.begin());
+    c.stats.bytes += image.sizeInBytes();
+    ++c.stats.stored;
+    c.evictDownTo(c.budget);
+}
+
+// Draws layers [first, end) of `drawing` as `key` shows them. With `tint`,
+// `key`'s colours are those of `plain` (the same picture drawn without the
+// colour transform) after the tint; either picture serves. `opacity` is
+// applied at the blit.
 void drawPiece(const ShapeDrawing &drawing, const RenderContext &context, const Key &key,
-               const QTransform &toDevice, const QPoint &whole, int first, int end, double opacity)
+               const QTransform &toDevice, const QPoint &whole, int first, int end, double opacity,
+               const Tint *tint, const Key &plain)
 {
     Cache &c = cache();
-    QImage hit;
+    QImage hit, hitPlain;
     QPoint at;
-    bool admit = false;
+    qint64 drawNs = 0;
+    bool direct = false;
+    bool settled = false, slid = false, held = false, seenBefore = false, enabled = true;
     {
         std::lock_guard lock(c.mutex);
         // A new key for an owner that held still until now (or is new) is
-        // likely to stay: it is drawn into the cache at once. One that keeps
-        // changing (a tween, a morph between ratios) must be seen twice.
+        // likely to stay: it is drawn into the cache at once. One whose
+        // geometry keeps changing (a tween, a morph between ratios) must be
+        // seen twice. A slide changes only the phase, of which there are
+        // few; a tint changes only the colours, which are blitted.
         auto [recent, fresh] = c.recent.try_emplace({key.owner, key.layer});
-        const std::size_t h = KeyHash()(key);
-        const bool settled = fresh || !recent->second.changing;
-        recent->second.changing = !fresh && recent->second.hash != h;
+        const std::size_t h = KeyHash()(key), geometry = geometryHash(key);
+        settled = fresh || !recent->second.changing;
+        slid = !fresh && recent->second.geometry == geometry && recent->second.hash != h;
+        held = !fresh && recent->second.hash == h;
+        recent->second.changing = !fresh && recent->second.geometry != geometry;
         recent->second.hash = h;
-        if (!c.enabled) {
-        } else if (auto it = c.index.find(key); it != c.index.end()) {
+        recent->second.geometry = geometry;
+        enabled = c.enabled;
+        auto use = [&](std::unordered_map<Key, std::list<Entry>::iterator, KeyHash>::iterator it) {
             c.entries.splice(c.entries.begin(), c.entries, it->second);
-            // A shared copy: eviction by another thread leaves it alive.
-            hit = it->second->image;
             at = whole + it->second->origin;
+            drawNs = it->second->drawNs;
             ++c.stats.hits;
-        } else if (settled || c.seen.count(key)) {
-            c.seen.erase(key);
-            admit = true;
+            // A shared copy: eviction by another thread leaves it alive.
+            return it->second->image;
+        };
+        if (!enabled) {
+        } else if (auto it = c.index.find(key); it != c.index.end()) {
+            hit = use(it);
+        } else if (auto p = tint ? c.index.find(plain) : c.index.end(); p != c.index.end()) {
+            // Colours that change are tinted anew each frame, unless the
+            // layers are quicker to draw than that.
+            const QImage &image = p->second->image;
+            const double tintNs = double(image.width()) * image.height() * c.tintNsPerPixel;
+            if (held || tintNs <= double(p->second->drawNs))
+                hitPlain = use(p);
+            else
+                direct = true;
         } else {
-            if (c.seen.size() >= SeenLimit)
-                c.seen.clear();
-            c.seen.insert(key);
+            seenBefore = c.seen.count(plain) > 0;
         }
     }
     QPainter &painter = *context.painter;
     if (!hit.isNull()) {
-        blit(painter, at, hit, opacity);
+        blit(painter, at, hit, opacity, nullptr);
+        return;
+    }
+    if (!hitPlain.isNull()) {
+        // Colours that held since the last frame are likely to stay: their
+        // tinted picture is kept too.
+        if (held) {
+            QImage tinted(hitPlain.size(), QImage::Format_ARGB32_Premultiplied);
+            tint->apply(hitPlain, tinted);
+            blit(painter, at, tinted, opacity, nullptr);
+            store(c, key, tinted, at - whole, drawNs);
+        } else {
+            blit(painter, at, hitPlain, opacity, tint);
+        }
+        return;
+    }
+    if (!enabled || direct) {
+        drawing.drawLayers(context, first, end);
         return;
     }
     // Drawn at the translation's quantised phase, in a picture just big
     // enough; pictures bigger than the target are not worth their memory.
     const QTransform local(toDevice.m11(), toDevice.m12(), toDevice.m21(), toDevice.m22(),
                            double(key.phaseX) / PhaseSteps, double(key.phaseY) / PhaseSteps);
-    const QRectF bounds = admit ? drawing.deviceBounds(local, first, end) : QRectF();
+    const QRectF bounds = settled || seenBefore ? drawing.deviceBounds(local, first, end) : QRectF();
     // Far outside any target (or not a number): the whole-pixel rectangle
     // would not fit an int.
     const bool sane = QRectF(-1e6, -1e6, 2e6, 2e6).contains(bounds);
     const QRect area = sane ? bounds.toAlignedRect() : QRect();
-    const qint64 pixels = qint64(area.width()) * area.height();
+    const qint64 bytes = qint64(area.width()) * area.height() * 4;
+    // A slide may need a picture for every phase: only small ones get them
+    // all at once.
+    const bool admit = seenBefore || (settled && (!slid || bytes * PhaseSteps * PhaseSteps <= c.budget / 4));
     const QPaintDevice *device = painter.device();
-    if (!admit || area.isEmpty() || pixels > qint64(device->width()) * device->height()
-        || pixels * 4 > c.budget / 4) {
+    if (!admit || area.isEmpty() || bytes > qint64(device->width()) * device->height() * 4
+        || bytes > c.budget / 4) {
+        if (!admit) {
+            std::lock_guard lock(c.mutex);
+            if (c.seen.size() >= SeenLimit)
+                c.seen.clear();
+            c.seen.insert(plain);
+        }
         drawing.drawLayers(context, first, end);
         return;
     }
     QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
+    QElapsedTimer timer;
+    timer.start();
     {
         QPainter p(&image);
         p.setRenderHints(painter.renderHints());
         RenderContext inner = context;
         inner.painter = &p;
         inner.matrix = local * QTransform::fromTranslate(-area.x(), -area.y());
-        inner.cxform = key.cx;
+        inner.cxform = plain.cx;
         drawing.drawLayers(inner, first, end);
     }
-    blit(painter, whole + area.topLeft(), image, opacity);
-
-    std::lock_guard lock(c.mutex);
-    if (!c.enabled || c.index.count(key))
-        return;
-    c.entries.push_front(Entry{key, image, area.topLeft()});
-    c.index.emplace(key, c.entries.begin());
-    c.stats.bytes += image.sizeInBytes();
-    ++c.stats.stored;
-    c.evictDownTo(c.budget);
+    const qint64 ns = timer.nsecsElapsed();
+    blit(painter, whole + area.topLeft(), image, opacity, tint);
+    store(c, plain, image, area.topLeft(), ns);
 }
 
 } // namespace
@@ -210,9 +384,10 @@ void draw(const ShapeDrawing &drawing, const RenderContext &context, const void 
     const QPaintDevice *device = painter.device();
     const QTransform toDevice = context.matrix * painter.deviceTransform();
     // The blit must land on the device's pixels one to one, and composite
-    // as each layer of the shape would.
+    // as each layer of the shape would. Without anti-aliasing, a picture
+    // drawn a fraction of a pixel away would move whole edges by a pixel.
     const double tx = toDevice.dx(), ty = toDevice.dy();
-    if (!device || device->devicePixelRatioF() != 1.0 || painter.opacity() != 1.0
+    if (!device || !context.antialias || device->devicePixelRatioF() != 1.0 || painter.opacity() != 1.0
         || painter.compositionMode() != QPainter::CompositionMode_SourceOver
         || toDevice.type() > QTransform::TxShear || !std::isfinite(tx) || !std::isfinite(ty)
         || std::abs(tx) > 1e6 || std::abs(ty) > 1e6) {
@@ -231,27 +406,45 @@ void draw(const ShapeDrawing &drawing, const RenderContext &context, const void 
     const QPoint whole(int(floorDiv(qx)), int(floorDiv(qy)));
     key.phaseX = int(qx - std::int64_t(whole.x()) * PhaseSteps);
     key.phaseY = int(qy - std::int64_t(whole.y()) * PhaseSteps);
-    key.cx = context.cxform;
-    key.antialias = context.antialias;
 
+    const ColorTransform &cx = context.cxform;
+    if (cx.aAdd != 0 || cx.aMult > 256 || cx.aMult < 0) {
+        // Alpha added shows where the shape is not; pictures carry it.
+        key.cx = cx;
+        key.layer = -1;
+        drawPiece(drawing, context, key, toDevice, whole, 0, drawing.layerCount(), 1.0, nullptr, key);
+        return;
+    }
+    if (cx.aMult == 0)
+        return;                      // every colour fully transparent
+    // Colours multiplied and added (a tint, a flash) can be applied to a
+    // picture drawn without them as it is blitted, so a tint that changes
+    // every frame needs no new drawing. A gradient blended in linear light
+    // would come out otherwise, and so would layers whose colours the
+    // transform clips, where they meet: their pictures carry the colours.
+    key.cx = cx;
+    key.cx.aMult = 256;
+    Key plain = key;
+    std::optional<Tint> tint;
+    if (!key.cx.isIdentity() && Tint::keepsInRange(key.cx) && !drawing.hasLinearLightGradient()) {
+        plain.cx = ColorTransform();
+        tint.emplace(key.cx);
+    }
+    const Tint *blitTint = tint ? &*tint : nullptr;
+    if (cx.aMult == 256) {
+        key.layer = plain.layer = -1;
+        drawPiece(drawing, context, key, toDevice, whole, 0, drawing.layerCount(), 1.0, blitTint, plain);
+        return;
+    }
     // A fade (alpha scaled, nothing added) gives each fill and stroke the
     // same share of its alpha, which is what the blit's opacity does to a
     // picture of that fill or stroke alone: such pictures serve every step
     // of the fade. A picture of the whole shape would not, where strokes
     // overlap fills.
-    const ColorTransform &cx = context.cxform;
-    if (cx.aAdd != 0 || cx.aMult >= 256 || cx.aMult < 0) {
-        key.layer = -1;
-        drawPiece(drawing, context, key, toDevice, whole, 0, drawing.layerCount(), 1.0);
-        return;
-    }
-    if (cx.aMult == 0)
-        return;                      // every colour fully transparent
-    key.cx.aMult = 256;
     const double opacity = cx.aMult / 256.0;
     for (int i = 0; i < drawing.layerCount(); ++i) {
-        key.layer = i;
-        drawPiece(drawing, context, key, toDevice, whole, i, i + 1, opacity);
+        key.layer = plain.layer = i;
+        drawPiece(drawing, context, key, toDevice, whole, i, i + 1, opacity, blitTint, plain);
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+Q_DECLARE_METATYPE(swf::ColorTransform)
+
 using testsupport::decode;
 using testsupport::render;
 
@@ -37,6 +39,54 @@ QByteArray shapeBody()
     return w.data();
 }
 
+// Two bands side by side, with no stroke: a linear gradient blended in
+// sRGB or in linear light, and a solid orange.
+QByteArray bandsBody(bool linearLight)
+{
+    SwfWriter w;
+    w.u16(1).rect(0, 4000, 0, 4000).rect(0, 4000, 0, 4000).u8(0);
+    w.u8(2);
+    w.u8(0x10).matrix(0.15, 0.15, 2000, 2000).u8(linearLight ? 0x12 : 0x02)
+        .u8(0).rgba(QColor(255, 0, 0)).u8(255).rgba(QColor(0, 0, 255));
+    w.u8(0x00).rgba(QColor(200, 120, 40));
+    w.u8(0);
+    w.ub(4, 2).ub(4, 0);
+    w.styleChange(0, 1, -1, true, 0, 0, 2, 0);
+    w.lineTo(4000, 0);
+    w.lineTo(0, 2000);
+    w.lineTo(-4000, 0);
+    w.lineTo(0, -2000);
+    w.styleChange(0, 2, -1, true, 0, 2000, 2, 0);
+    w.lineTo(4000, 0);
+    w.lineTo(0, 2000);
+    w.lineTo(-4000, 0);
+    w.lineTo(0, -2000);
+    w.endShape();
+    return w.data();
+}
+
+swf::ColorTransform tintOf(int rMult, int gMult, int bMult, int rAdd, int gAdd, int bAdd, int aMult = 256)
+{
+    swf::ColorTransform cx;
+    cx.rMult = rMult;
+    cx.gMult = gMult;
+    cx.bMult = bMult;
+    cx.aMult = aMult;
+    cx.rAdd = rAdd;
+    cx.gAdd = gAdd;
+    cx.bAdd = bAdd;
+    return cx;
+}
+
+QImage renderDirectly(const swf::Character &character, QSize size, const QTransform &matrix,
+                      const swf::ColorTransform &cx)
+{
+    swf::rastercache::setEnabled(false);
+    const QImage image = render(character, size, matrix, cx);
+    swf::rastercache::setEnabled(true);
+    return image;
+}
+
 int largestDifference(const QImage &a, const QImage &b)
 {
     int worst = 0;
@@ -59,6 +109,10 @@ private slots:
     void cachedDrawingMatchesDirectDrawing();
     void budgetBoundsTheMemory();
     void tweenStepsAreDrawnDirectly();
+    void tintedPicturesMatchDirectDrawing_data();
+    void tintedPicturesMatchDirectDrawing();
+    void linearLightGradientsKeepTheirColours();
+    void slidesAreCachedAtEachPhase();
     void paintersThatCompositeDifferentlyAreNotServed();
 };
 
@@ -170,6 +224,102 @@ void TestCache::tweenStepsAreDrawnDirectly()
     const auto held = swf::rastercache::stats();
     QCOMPARE(held.stored - tween.stored, 1);
     QCOMPARE(held.hits - tween.hits, 1);
+}
+
+void TestCache::tintedPicturesMatchDirectDrawing_data()
+{
+    QTest::addColumn<swf::ColorTransform>("from");
+    QTest::addColumn<swf::ColorTransform>("step");
+    QTest::newRow("darkening") << tintOf(256, 256, 256, 0, 0, 0) << tintOf(-12, -9, -5, 0, 0, 0);
+    QTest::newRow("towards white") << tintOf(256, 256, 256, 0, 0, 0) << tintOf(-20, -20, -20, 18, 18, 18);
+    QTest::newRow("out of black") << tintOf(0, 0, 0, 0, 40, 0) << tintOf(30, 30, 30, 30, -5, 10);
+    QTest::newRow("darker by subtraction") << tintOf(256, 256, 256, -40, -10, 0) << tintOf(0, 0, 0, 5, -5, 0);
+    QTest::newRow("tinted fade") << tintOf(256, 200, 150, 0, 0, 0, 200) << tintOf(-3, 5, 9, 4, 0, -6, -20);
+    QTest::newRow("past the channel's range") << tintOf(300, 256, 0, 0, 0, 300) << tintOf(40, -30, 5, 0, 10, -20);
+}
+
+void TestCache::tintedPicturesMatchDirectDrawing()
+{
+    QFETCH(swf::ColorTransform, from);
+    QFETCH(swf::ColorTransform, step);
+    // Each colour transform is drawn twice: the second time, the colours
+    // having held, the picture drawn without them is tinted and kept.
+    const swf::CharacterPtr shape = decode(83, shapeBody());
+    const QTransform m(0.05, 0, 0, 0.05, 8, 6);
+    const QSize size(260, 260);
+    swf::rastercache::setEnabled(true);
+    swf::ColorTransform cx = from;
+    const auto before = swf::rastercache::stats();
+    for (int frame = 0; frame < 5; ++frame) {
+        const QImage direct = renderDirectly(*shape, size, m, cx);
+        for (int again = 0; again < 2; ++again) {
+            const QImage cached = render(*shape, size, m, cx);
+            // Opaque colours come out exactly; anti-aliased edges,
+            // translucent colours and fades within rounding.
+            const int difference = largestDifference(cached, direct);
+            QVERIFY2(difference <= 4, qPrintable(QStringLiteral("frame %1: %2").arg(frame).arg(difference)));
+            if (cx.aMult == 256)
+                QCOMPARE(cached.pixel(130, 130), direct.pixel(130, 130));   // inside the square
+        }
+        cx = tintOf(cx.rMult + step.rMult, cx.gMult + step.gMult, cx.bMult + step.bMult,
+                    cx.rAdd + step.rAdd, cx.gAdd + step.gAdd, cx.bAdd + step.bAdd, cx.aMult + step.aMult);
+    }
+    // Tints within the channels' range: the shape was drawn once, whole or
+    // in fills and strokes, and every tint that held was kept beside that.
+    // Others are drawn with their colours each.
+    const int pieces = from.aMult < 256 ? 3 : 1;
+    const bool inRange = from.rAdd >= 0 && from.bAdd <= 255 && from.rMult <= 256;
+    const int tints = from.rMult == 256 && from.gMult == 256 && from.bMult == 256 ? 4 : 5;
+    QCOMPARE(swf::rastercache::stats().stored - before.stored, inRange ? pieces + tints * pieces : 5 * pieces);
+}
+
+void TestCache::linearLightGradientsKeepTheirColours()
+{
+    // Blended in linear light, a gradient of transformed stops is not the
+    // transformed gradient: the middle of red to blue taken halfway to
+    // grey differs by far more than rounding.
+    const QTransform m(0.05, 0, 0, 0.05, 10, 10);
+    const QSize size(260, 260);
+    const swf::ColorTransform darker = tintOf(128, 128, 128, 127, 127, 127);
+    const swf::ColorTransform lighter = tintOf(160, 160, 160, 90, 90, 90);
+    for (bool linearLight : {false, true}) {
+        const swf::CharacterPtr shape = decode(83, bandsBody(linearLight));
+        QVERIFY(shape);
+        swf::rastercache::setEnabled(true);
+        for (const swf::ColorTransform &cx : {darker, lighter}) {
+            const QImage direct = renderDirectly(*shape, size, m, cx);
+            render(*shape, size, m, cx);
+            // Held, such colours would be tinted from the plain picture.
+            const QImage cached = render(*shape, size, m, cx);
+            QVERIFY2(largestDifference(cached, direct) <= 4,
+                     qPrintable(QStringLiteral("linear light %1: %2").arg(linearLight).arg(largestDifference(cached, direct))));
+        }
+    }
+}
+
+void TestCache::slidesAreCachedAtEachPhase()
+{
+    // A shape sliding by a quarter pixel per frame gets one picture per
+    // phase at once, and the second pass over the same phases draws
+    // nothing: every frame is a blit.
+    const swf::CharacterPtr shape = decode(83, shapeBody());
+    swf::rastercache::setEnabled(true);
+    const auto before = swf::rastercache::stats();
+    for (int frame = 0; frame < 8; ++frame)
+        render(*shape, QSize(260, 260), QTransform(0.05, 0, 0, 0.05, 3 + frame * 0.25, 2));
+    const auto firstPass = swf::rastercache::stats();
+    QCOMPARE(firstPass.stored - before.stored, 4);
+    QCOMPARE(firstPass.hits - before.hits, 4);
+    QImage cached[8];
+    for (int frame = 0; frame < 8; ++frame)
+        cached[frame] = render(*shape, QSize(260, 260), QTransform(0.05, 0, 0, 0.05, 20 + frame * 0.25, 2));
+    const auto secondPass = swf::rastercache::stats();
+    for (int frame = 0; frame < 8; ++frame) {
+        const QTransform m(0.05, 0, 0, 0.05, 20 + frame * 0.25, 2);
+        QVERIFY(largestDifference(cached[frame], renderDirectly(*shape, QSize(260, 260), m, {})) <= 4);
+    }
+    QCOMPARE(secondPass.stored, firstPass.stored);
+    QCOMPARE(secondPass.hits - firstPass.hits, 8);
 }
 
 void TestCache::paintersThatCompositeDifferentlyAreNotServed()
