@@ -76,10 +76,19 @@ QImage readImage(const QByteArray &data, const char *format)
 
 } // namespace
 
+bool couldInflateTo(qint64 compressedBytes, qint64 inflatedBytes)
+{
+    // Deflate expands one byte to at most 1032 (a 258-byte match coded in
+    // two bits).
+    return inflatedBytes <= compressedBytes * 1032;
+}
+
 QByteArray inflate(const QByteArray &compressed, qint64 expected)
 {
     if (expected < 0 || expected > kMaxInflatedBytes)
         throw DecodeError("bitmap too large");
+    if (!couldInflateTo(compressed.size(), expected))
+        throw DecodeError("zlib data too short for the bitmap");
     QByteArray out(qsizetype(expected), Qt::Uninitialized);
     if (expected == 0)
         return out;
@@ -167,6 +176,11 @@ QImage decodeLossless(BitReader &body, bool withAlpha)
         return {};
     if (qint64(width) * height > kMaxPixels)
         throw DecodeError("bitmap too large");
+    // A few bytes that claim a huge picture are refused before anything
+    // that size is allocated.
+    const qint64 leastInflated = qint64(width) * height * (format == 4 ? 2 : format == 5 ? 4 : 1);
+    if (!couldInflateTo(compressed.size(), leastInflated))
+        throw DecodeError("zlib data too short for the bitmap");
 
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())

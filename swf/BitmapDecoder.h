@@ -13,6 +13,9 @@ namespace swf::bitmapdecoder {
 constexpr qint64 kMaxPixels = qint64(8192) * 8192;
 constexpr qint64 kMaxInflatedBytes = qint64(64) << 20;
 
+// False when zlib data of that size cannot possibly hold that many bytes.
+bool couldInflateTo(qint64 compressedBytes, qint64 inflatedBytes);
+
 // Inflates zlib data that must yield exactly `expected` bytes (at most the
 // cap); throws DecodeError when it is corrupt, short, or the size is too big.
 QByteArray inflate(const QByteArray &compressed, qint64 expected);

@@ -1,4 +1,5 @@
 #include "BitmapCharacter.h"
+#include "BitmapDecoder.h"
 #include "SwfWriter.h"
 #include "TestSupport.h"
 
@@ -103,6 +104,7 @@ private slots:
     void lossless();
     void malformed_data();
     void malformed();
+    void inflateBound();
     void bitmapFill_data();
     void bitmapFill();
 };
@@ -245,6 +247,7 @@ void BitmapTest::malformed_data()
     QTest::newRow("pixels missing") << 20 << losslessBody(5, 4, 4, QByteArray(20, '\0'));
     QTest::newRow("not zlib") << 36 << SwfWriter().u16(3).u8(5).u16(1).u16(1).bytes("garbage!").data();
     QTest::newRow("too large") << 36 << losslessBody(5, 65535, 65535, QByteArray(8, '\0'));
+    QTest::newRow("more pixels than the data can hold") << 20 << losslessBody(5, 4096, 4096, QByteArray(8, '\0'));
     QTest::newRow("header cut") << 20 << SwfWriter().u16(3).u8(5).u16(1).data();
     QTest::newRow("alpha offset past the end") << 35 << SwfWriter().u16(3).u32(1000).bytes("xyz").data();
     QTest::newRow("no id") << 21 << QByteArray("\x01", 1);
@@ -255,6 +258,25 @@ void BitmapTest::malformed()
     QFETCH(int, tagCode);
     QFETCH(QByteArray, body);
     QVERIFY_THROWS_EXCEPTION(swf::DecodeError, decode(tagCode, body));
+}
+
+void BitmapTest::inflateBound()
+{
+    using swf::bitmapdecoder::couldInflateTo;
+    // The most compressible data there is must still fit the bound, and
+    // decode as a bitmap.
+    const int side = 2048;
+    const QByteArray packed = zlib(QByteArray(side * side * 4, '\0'));
+    QVERIFY(couldInflateTo(packed.size(), qint64(side) * side * 4));
+    SwfWriter w;
+    w.u16(3).u8(5).u16(side).u16(side).bytes(packed);
+    const QImage image = bitmapOf(decode(20, w.data()));
+    QCOMPARE(image.size(), QSize(side, side));
+    QCOMPARE(image.pixel(side - 1, side - 1), qRgb(0, 0, 0));
+
+    QVERIFY(couldInflateTo(10, 10320));
+    QVERIFY(!couldInflateTo(10, 10321));
+    QVERIFY(!couldInflateTo(0, 1));
 }
 
 void BitmapTest::bitmapFill_data()
