@@ -1,5 +1,6 @@
 #include "MovieView.h"
 
+#include "FrameSignature.h"
 #include "Player.h"
 
 #include <QPainter>
@@ -99,8 +100,10 @@ void MovieView::tick()
         m_player->advance();
     if (steps > 0) {
         m_framesRun += steps;
-        m_frameStale = true;
-        update();
+        if (m_frameStale || swf::frameSignature(m_player->rootClip()) != m_frameSignature) {
+            m_frameStale = true;
+            update();
+        }
     }
     scheduleNext();
 }
@@ -117,12 +120,19 @@ void MovieView::paintEvent(QPaintEvent *)
     if (pixels.isEmpty())
         return;
     if (m_frameStale || m_frame.size() != pixels) {
-        m_frame = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        // The stage is drawn in device pixels on an image of ratio 1, where
+        // shapes come from the engine's cache, and the image is reused: a
+        // new one of a full screen costs as much to map as to draw.
+        if (m_frame.size() != pixels)
+            m_frame = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        m_frame.setDevicePixelRatio(1);
+        {
+            // The player fills the whole target with the movie's background.
+            QPainter stage(&m_frame);
+            m_player->render(stage, QRectF(QPointF(0, 0), QSizeF(pixels)));
+        }
         m_frame.setDevicePixelRatio(ratio);
-        const QColor background = m_player->info().background;
-        m_frame.fill(background.isValid() ? background : QColor(Qt::white));
-        QPainter stage(&m_frame);
-        m_player->render(stage, QRectF(QPointF(0, 0), QSizeF(size())));
+        m_frameSignature = swf::frameSignature(m_player->rootClip());
         m_frameStale = false;
         ++m_renderCount;
     }

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <cstdint>
 #include <memory>
 
 namespace swf {
@@ -17,8 +18,9 @@ namespace platform {
 // with the player's default background, white.
 //
 // The last frame drawn is kept as an image of the widget's size and drawn
-// again until the frame or the size changes, so a halted movie costs one
-// image copy per paint and no rendering.
+// again until what the frame shows or the size changes, so a halted movie,
+// or a playing one between changes, costs one image copy per paint and no
+// rendering.
 class MovieView : public QWidget
 {
     Q_OBJECT
@@ -52,6 +54,7 @@ private:
     bool m_playing = false;
     QImage m_frame;             // the stage as last rendered, at the widget's size
     bool m_frameStale = true;
+    std::uint64_t m_frameSignature = 0; // of the display list m_frame shows
     int m_renderCount = 0;
 };
 
