@@ -8,18 +8,23 @@ namespace swf {
 
 class ShapeDrawing;
 
-// Shapes drawn again and again under the same scale, rotation and colour
-// transform (a still part of a scene, or one that only slides) are kept as
-// premultiplied pictures and blitted at whole pixels, since rasterising
-// their outlines is most of a frame's cost. The pictures are keyed by the
-// linear part of the device matrix, the colour transform and the
-// translation's phase within a pixel (in quarters), so a slide shifts them
-// by at most an eighth of a pixel. A fade keeps one picture per fill and
-// stroke, blitted at the fade's opacity. A key is drawn into the cache
-// when its owner held still before it; while an owner keeps changing (a
-// tween's steps, a morph between ratios) a key must be seen twice, so
-// one-off transforms are drawn directly. All movies share one memory
-// budget, least recently used pictures going first.
+// Shapes drawn again and again under the same scale and rotation (a still
+// part of a scene, or one that only slides) are kept as premultiplied
+// pictures and blitted at whole pixels, since rasterising their outlines is
+// most of a frame's cost. The pictures are keyed by the linear part of the
+// device matrix, the colours they were drawn with and the translation's
+// phase within a pixel (in quarters), so a slide shifts them by at most an
+// eighth of a pixel. Colour transforms are applied as the pictures are
+// blitted where that gives the same pixels: a fade keeps one picture per
+// fill and stroke, blitted at the fade's opacity, and a tint that keeps the
+// channels within their range is applied to a picture drawn without it
+// (and kept tinted once it holds). A key is drawn into the cache when its
+// owner held still before it or only slid; while an owner's geometry keeps
+// changing (a tween's steps, a morph between ratios) a key must be seen
+// twice, so one-off transforms are drawn directly. All movies share one
+// memory budget, least recently used pictures going first. Drawing without
+// anti-aliasing, or on a device whose pixels are not the painter's, goes
+// around the cache.
 namespace rastercache {
 
 // Draws `drawing`, which belongs to `owner` (`variant` tells its versions
