@@ -192,6 +192,17 @@ private:
         };
         const __m128i mult = lanes(m_mult, 256), add = lanes(m_add, 0);
         const __m128i zero = _mm_setzero_si128();
+        int x = 0;
+        if (m_add[0] == 0 && m_add[1] == 0 && m_add[2] == 0) {
+            // Darkening and colouring alone: no channel can pass alpha.
+            for (; x + 4 <= width; x += 4) {
+                const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + x));
+                const __m128i low = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), mult), 8);
+                const __m128i high = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), mult), 8);
+                _mm_storeu_si128(reinterpret_cast<__m128i *>(d + x), _mm_packus_epi16(low, high));
+            }
+            return x;
+        }
         auto two = [&](__m128i p) {
             const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(p, 0xff), 0xff);
             const __m128i k = _mm_add_epi16(alpha, _mm_srli_epi16(alpha, 7));
@@ -199,7 +210,6 @@ private:
             v = _mm_add_epi16(v, _mm_srli_epi16(_mm_mullo_epi16(add, k), 8));
             return _mm_min_epi16(v, alpha);
         };
-        int x = 0;
         for (; x + 4 <= width; x += 4) {
             const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + x));
             const __m128i low = two(_mm_unpacklo_epi8(p, zero)), high = two(_mm_unpackhi_epi8(p, zero));
