@@ -1,7 +1,10 @@
 #include "EditTextCharacter.h"
 
-#include <QFontMetricsF>
+#include "DeviceFont.h"
+
 #include <QPainter>
+
+#include <cmath>
 
 namespace swf {
 
@@ -10,77 +13,61 @@ namespace {
 // Text fields keep 2 pixels between their bounds and the text.
 constexpr double kGutter = 40;
 
-QFont systemFont(const QString &name, double height, bool bold, bool italic)
+// Players lay text out in whole twips: every advance, kerning and
+// letter spacing is cut to a whole number of twips before it is added.
+double wholeTwips(double twips) { return std::trunc(twips); }
+
+bool isSpace(char16_t c) { return c == u' ' || c == u'\t' || c == 0x3000; }
+
+// Text colours reach the screen through a tint kept in 8.8 fixed point: a
+// channel c becomes 255 * floor(256 c / 255) / 256, which leaves 0 and 255
+// alone and makes every value between them one lower.
+QColor textColor(const QColor &c)
 {
-    QString family = name;
-    if (family.isEmpty() || family == QLatin1String("_sans"))
-        family = QStringLiteral("Liberation Sans");
-    else if (family == QLatin1String("_serif"))
-        family = QStringLiteral("Liberation Serif");
-    else if (family == QLatin1String("_typewriter"))
-        family = QStringLiteral("Liberation Mono");
-    QFont font(family);
-    font.setStyleHint(QFont::SansSerif);
-    // Twips as pixels: the painter's transform scales them down.
-    font.setPixelSize(std::max(1, int(std::lround(height))));
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
+    auto channel = [](int v) { return 255 * (v * 256 / 255) / 256; };
+    return QColor(channel(c.red()), channel(c.green()), channel(c.blue()), c.alpha());
+}
+
+// The path of a glyph placed in the field, as polygons: the curves of
+// small glyphs are flattened in twips, finer than the painter would at
+// the size of a pixel.
+QPainterPath placedGlyph(const QPainterPath &outline, double x, double baseline, double scale)
+{
+    QTransform place;
+    place.translate(x, baseline);
+    place.scale(scale, scale);
+    QPainterPath path;
+    path.setFillRule(outline.fillRule());
+    for (const QPolygonF &polygon : outline.toSubpathPolygons(place))
+        path.addPolygon(polygon);
+    return path;
 }
 
 } // namespace
 
-// How one style is measured and drawn: an embedded font's outlines, or a
-// font of the system.
+// One style's font at one height.
 struct EditTextCharacter::Face
 {
-    std::shared_ptr<const FontCharacter> embedded;
-    QFont system;
-    double height = 240;
+    std::shared_ptr<const FontCharacter> font;   // null: the run shows no glyphs
+    double height = 240;                         // twips
 
-    double scale() const { return height / embedded->emSize(); }
-    double glyphAdvance(int g) const
+    double scale() const { return height / font->emSize(); }
+    int glyph(char16_t code) const { return font ? font->glyphForCode(code) : -1; }
+    // Twips; a character without a glyph leaves a third of the height.
+    double advance(int g) const
     {
-        const auto &glyph = embedded->glyph(g);
+        if (g < 0)
+            return height / 3;
+        const auto &glyph = font->glyph(g);
         return (glyph.advance >= 0 ? glyph.advance : glyph.outline.boundingRect().right()) * scale();
-    }
-    double width(const QString &text) const
-    {
-        if (!embedded)
-            return QFontMetricsF(system).horizontalAdvance(text);
-        double w = 0;
-        for (QChar c : text) {
-            const int g = embedded->glyphForCode(c.unicode());
-            w += g < 0 ? height / 3 : glyphAdvance(g);    // a missing glyph leaves a space
-        }
-        return w;
     }
     double ascent() const
     {
-        if (!embedded)
-            return QFontMetricsF(system).ascent();
-        return embedded->hasLayout() ? embedded->ascent() * scale() : height * 0.8;
+        return font && font->hasLayout() ? font->ascent() * scale() : height * 0.8;
     }
     double descent() const
     {
-        if (!embedded)
-            return QFontMetricsF(system).descent();
-        return embedded->hasLayout() ? embedded->descent() * scale() : height * 0.2;
-    }
-    void addOutlines(QPainterPath &path, const QString &text, double x, double baseline) const
-    {
-        for (QChar c : text) {
-            const int g = embedded->glyphForCode(c.unicode());
-            if (g < 0) {
-                x += height / 3;
-                continue;
-            }
-            QTransform place;
-            place.translate(x, baseline);
-            place.scale(scale(), scale());
-            path.addPath(place.map(embedded->glyph(g).outline));
-            x += glyphAdvance(g);
-        }
+        return font && font->hasLayout() ? font->descent() * scale() : height * 0.2;
     }
 };
 
@@ -96,147 +83,233 @@ EditTextCharacter::EditTextCharacter(int id, Definition definition)
 
 QRectF EditTextCharacter::bounds(double) const { return m_definition.bounds; }
 
-EditTextCharacter::Face EditTextCharacter::faceFor(const TextStyle &style) const
+QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
 {
     const Definition &d = m_definition;
-    Face face;
-    face.height = style.height;
-    if (d.useOutlines) {
-        // The font the run names, best in its style; else the field's own.
-        std::shared_ptr<const FontCharacter> named, styled;
-        if (!style.face.isEmpty()) {
-            for (const auto &font : d.fonts) {
-                if (!font || font->glyphCount() == 0 || font->name().compare(style.face, Qt::CaseInsensitive) != 0)
+
+    // The styles in use, each with the characters it shows: fonts of the
+    // system are read for those characters only.
+    QVector<const TextStyle *> styles;
+    QVector<QString> characters;
+    auto styleIndex = [&](const TextStyle &style) {
+        for (int i = 0; i < styles.size(); ++i) {
+            const TextStyle &s = *styles[i];
+            if (s.face == style.face && s.height == style.height && s.bold == style.bold && s.italic == style.italic)
+                return i;
+        }
+        styles.append(&style);
+        characters.append(QString());
+        return int(styles.size()) - 1;
+    };
+
+    struct Char
+    {
+        char16_t code;
+        int face;
+        const TextStyle *style;
+    };
+    struct Paragraph
+    {
+        QVector<Char> chars;
+        int emptyFace;               // the face of the line when there are no characters
+        TextAlign align;
+    };
+    QVector<Paragraph> paragraphs;
+    paragraphs.reserve(d.paragraphs.size());
+    for (const TextParagraph &source : d.paragraphs) {
+        Paragraph paragraph;
+        paragraph.align = source.align;
+        paragraph.emptyFace = styleIndex(source.spans.isEmpty() ? d.style : source.spans.first().style);
+        for (const TextSpan &span : source.spans) {
+            const int face = styleIndex(span.style);
+            for (QChar c : span.text) {
+                // Line breaks inside a paragraph are the parser's business;
+                // any other control character shows nothing.
+                if (c.unicode() < 0x20 && c != QLatin1Char('\t'))
                     continue;
-                if (!named)
-                    named = font;
-                if (font->bold() == style.bold && font->italic() == style.italic)
-                    styled = font;
+                paragraph.chars.append({c.unicode(), face, &span.style});
+                characters[face].append(c);
             }
         }
-        face.embedded = styled ? styled : named;
-        if (!face.embedded && d.font && d.font->glyphCount() > 0)
-            face.embedded = d.font;
+        paragraphs.append(paragraph);
     }
-    if (!face.embedded) {
-        const QString name = style.face.isEmpty() && d.font ? d.font->name() : style.face;
-        face.system = systemFont(name, style.height, style.bold, style.italic);
-    }
-    return face;
-}
 
-EditTextCharacter::Layout EditTextCharacter::layout() const
-{
-    const Definition &d = m_definition;
+    QVector<Face> faces;
+    faces.reserve(styles.size());
+    for (int i = 0; i < styles.size(); ++i) {
+        const TextStyle &style = *styles[i];
+        Face face;
+        face.height = style.height;
+        if (d.useOutlines) {
+            // The font the run names, best in its style; else the field's own.
+            std::shared_ptr<const FontCharacter> named, styled;
+            if (!style.face.isEmpty()) {
+                for (const auto &font : d.fonts) {
+                    if (!font || font->glyphCount() == 0 || font->name().compare(style.face, Qt::CaseInsensitive) != 0)
+                        continue;
+                    if (!named)
+                        named = font;
+                    if (font->bold() == style.bold && font->italic() == style.italic)
+                        styled = font;
+                }
+            }
+            face.font = styled ? styled : named;
+            if (!face.font && d.font && d.font->glyphCount() > 0)
+                face.font = d.font;
+            if (!face.font && d.font && !d.font->openTypeData().isEmpty())
+                face.font = DeviceFont::fromData(d.font->openTypeData(), d.font->name(), characters[i]);
+        }
+        if (!face.font) {
+            const QString name = style.face.isEmpty() && d.font ? d.font->name() : style.face;
+            face.font = DeviceFont::system(name, style.bold, style.italic, characters[i]);
+        }
+        faces.append(face);
+    }
+
     // Wrapping lets a line run into the right gutter: players keep lines
     // that overflow the inner width by a little.
     const double available = d.bounds.width() - kGutter - d.leftMargin - d.rightMargin;
     const double inner = d.bounds.width() - 2 * kGutter - d.leftMargin - d.rightMargin;
-
-    struct Piece
-    {
-        QString text;
-        int face;
-        double width;
-    };
-    struct Line
-    {
-        QVector<Piece> pieces;
-        double width = 0, ascent = 0, descent = 0;
-        bool first = true;
-        TextAlign align = TextAlign::Left;
-    };
-    QVector<Face> faces;
-    QVector<TextStyle> styles;
-    auto faceIndex = [&](const TextStyle &style) {
-        for (int i = 0; i < styles.size(); ++i) {
-            const TextStyle &s = styles[i];
-            if (s.face == style.face && s.height == style.height && s.bold == style.bold && s.italic == style.italic)
-                return i;
-        }
-        styles.append(style);
-        faces.append(faceFor(style));
-        return int(faces.size()) - 1;
-    };
-
-    // Greedy wrapping at spaces; a word wider than the field stays whole.
-    // Widths add up word by word, so long texts cost one measure a word.
-    QVector<Line> lines;
-    QVector<QVector<QColor>> colors;  // of the pieces, line by line
     const bool wrap = d.wordWrap && d.multiline;
-    for (const TextParagraph &paragraph : d.paragraphs) {
-        Line line;
-        line.align = paragraph.align;
-        QVector<QColor> lineColors;
-        // An empty paragraph still takes the height of a line.
-        const int firstFace = faceIndex(paragraph.spans.isEmpty() ? d.style : paragraph.spans.first().style);
-        line.ascent = faces[firstFace].ascent();
-        line.descent = faces[firstFace].descent();
-        for (const TextSpan &span : paragraph.spans) {
-            const int f = faceIndex(span.style);
-            const QStringList words = span.text.split(QLatin1Char(' '));
-            for (int w = 0; w < words.size(); ++w) {
-                const QString token = w + 1 < words.size() ? words[w] + QLatin1Char(' ') : words[w];
-                if (token.isEmpty())
-                    continue;
-                const double width = faces[f].width(token);
-                const double trimmed = token.endsWith(QLatin1Char(' ')) ? faces[f].width(words[w]) : width;
-                const double indent = line.first ? d.indent : 0;
-                if (wrap && !line.pieces.isEmpty() && line.width + trimmed > available - indent) {
-                    lines.append(line);
-                    colors.append(lineColors);
-                    lineColors.clear();
-                    const TextAlign align = line.align;
-                    line = Line();
-                    line.first = false;
-                    line.align = align;
-                    line.ascent = faces[f].ascent();
-                    line.descent = faces[f].descent();
-                }
-                line.pieces.append({token, f, width});
-                lineColors.append(span.style.color);
-                line.width += width;
-                line.ascent = std::max(line.ascent, faces[f].ascent());
-                line.descent = std::max(line.descent, faces[f].descent());
-            }
-        }
-        lines.append(line);
-        colors.append(lineColors);
-    }
 
-    Layout out;
+    QVector<PlacedGlyph> out;
     double top = d.bounds.top() + kGutter;
-    for (int l = 0; l < lines.size(); ++l) {
-        const Line &line = lines[l];
-        const double baseline = top + line.ascent;
-        double x = d.bounds.left() + kGutter + d.leftMargin + (line.first ? d.indent : 0);
-        const double slack = inner - line.width;
-        if (line.align == TextAlign::Center)
-            x += slack / 2;
-        else if (line.align == TextAlign::Right)
-            x += slack;
-        for (int p = 0; p < line.pieces.size(); ++p) {
-            const Piece &piece = line.pieces[p];
-            const Face &face = faces[piece.face];
-            const QColor color = colors[l][p];
-            if (face.embedded) {
-                if (out.outlines.isEmpty() || out.outlines.last().color != color)
-                    out.outlines.append({color, QPainterPath()});
-                face.addOutlines(out.outlines.last().path, piece.text, x, baseline);
-            } else {
-                out.words.append({face.system, color, QPointF(x, baseline), piece.text});
-            }
-            x += piece.width;
+    for (const Paragraph &paragraph : paragraphs) {
+        const QVector<Char> &chars = paragraph.chars;
+        const int n = int(chars.size());
+        QVector<int> glyphs(n);
+        QVector<double> advances(n);
+        for (int i = 0; i < n; ++i) {
+            const Face &face = faces[chars[i].face];
+            glyphs[i] = face.glyph(chars[i].code);
+            double advance = wholeTwips(face.advance(glyphs[i]));
+            if (chars[i].style->kerning && i + 1 < n && chars[i + 1].face == chars[i].face && face.font)
+                advance += wholeTwips(face.font->kerning(chars[i].code, chars[i + 1].code) * face.scale());
+            advances[i] = advance + wholeTwips(chars[i].style->letterSpacing);
         }
-        top = baseline + line.descent + d.leading;
+
+        // Greedy breaking after spaces; a word wider than the line is
+        // broken between characters. Spaces at the end of a line hang.
+        struct Line
+        {
+            int begin, end;
+            bool last;
+        };
+        QVector<Line> lines;
+        int lineStart = 0, lastBreak = -1;
+        double x = d.indent;
+        for (int i = 0; i < n; ++i) {
+            const bool space = isSpace(chars[i].code);
+            if (wrap && !space && i > lineStart && x + advances[i] > available) {
+                const int cut = lastBreak > lineStart ? lastBreak : i;
+                lines.append({lineStart, cut, false});
+                lineStart = cut;
+                lastBreak = -1;
+                x = 0;
+                for (int j = cut; j < i; ++j)
+                    x += advances[j];
+            }
+            x += advances[i];
+            if (space)
+                lastBreak = i + 1;
+        }
+        lines.append({lineStart, n, true});
+
+        for (int l = 0; l < lines.size(); ++l) {
+            const Line &line = lines[l];
+            double ascent = 0, descent = 0;
+            if (line.begin == line.end) {
+                ascent = faces[paragraph.emptyFace].ascent();
+                descent = faces[paragraph.emptyFace].descent();
+            }
+            int visibleEnd = line.begin, spaces = 0;
+            double width = 0, visibleWidth = 0;
+            for (int i = line.begin; i < line.end; ++i) {
+                ascent = std::max(ascent, faces[chars[i].face].ascent());
+                descent = std::max(descent, faces[chars[i].face].descent());
+                width += advances[i];
+                if (!isSpace(chars[i].code)) {
+                    visibleEnd = i + 1;
+                    visibleWidth = width;
+                }
+            }
+            for (int i = line.begin; i < visibleEnd; ++i)
+                spaces += isSpace(chars[i].code) ? 1 : 0;
+
+            const double indent = l == 0 ? d.indent : 0;
+            const double slack = inner - indent - visibleWidth;
+            double x = d.bounds.left() + kGutter + d.leftMargin + indent;
+            double spaceExtra = 0;
+            switch (paragraph.align) {
+            case TextAlign::Left:
+                break;
+            case TextAlign::Right:
+                x += slack;
+                break;
+            case TextAlign::Center:
+                x += slack / 2;
+                break;
+            case TextAlign::Justify:
+                // The last line of a paragraph stays as it is.
+                if (!line.last && spaces > 0 && slack > 0)
+                    spaceExtra = slack / spaces;
+                break;
+            }
+            const double baseline = top + ascent;
+            for (int i = line.begin; i < visibleEnd; ++i) {
+                const Face &face = faces[chars[i].face];
+                if (glyphs[i] >= 0) {
+                    const QColor color = textColor(chars[i].style->color);
+                    out.append({color, placedGlyph(face.font->glyph(glyphs[i]).outline, x, baseline, face.scale())});
+                }
+                x += advances[i];
+                if (isSpace(chars[i].code))
+                    x += spaceExtra;
+            }
+            top = baseline + descent + d.leading;
+        }
     }
     return out;
 }
 
-const EditTextCharacter::Layout &EditTextCharacter::cachedLayout() const
+const QVector<EditTextCharacter::PlacedGlyph> &EditTextCharacter::glyphs() const
 {
-    std::call_once(m_layoutOnce, [this] { m_layout = layout(); });
-    return m_layout;
+    std::call_once(m_layoutOnce, [this] { m_glyphs = layout(); });
+    return m_glyphs;
+}
+
+void EditTextCharacter::drawBorder(const RenderContext &context) const
+{
+    QPainter &painter = *context.painter;
+    const QColor background = context.cxform.apply(Qt::white);
+    const QColor frame = context.cxform.apply(Qt::black);
+    const QTransform placed = painter.transform();
+    if (!placed.isAffine() || placed.isRotating()) {
+        QPen pen(frame);
+        pen.setCosmetic(true);
+        pen.setWidthF(1);
+        painter.fillRect(m_definition.bounds, background);
+        painter.setPen(pen);
+        painter.drawRect(m_definition.bounds);
+        return;
+    }
+    // The frame is one pixel wide on the rows and columns of the bounds'
+    // edges, crisp at any quality: its right and bottom lines fall on the
+    // first pixels past the bounds, and the bottom-right pixel stays
+    // unpainted (players draw the four sides as a path closed on its
+    // start, leaving that corner out).
+    const QRectF device = placed.mapRect(m_definition.bounds);
+    const int left = int(std::lround(device.left())), right = int(std::lround(device.right()));
+    const int top = int(std::lround(device.top())), bottom = int(std::lround(device.bottom()));
+    painter.save();
+    painter.setTransform(QTransform());
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(QRect(left, top, right - left, bottom - top), background);
+    painter.fillRect(QRect(left, top, right - left + 1, 1), frame);
+    painter.fillRect(QRect(left, top, 1, bottom - top + 1), frame);
+    painter.fillRect(QRect(right, top, 1, bottom - top), frame);
+    painter.fillRect(QRect(left, bottom, right - left, 1), frame);
+    painter.restore();
 }
 
 void EditTextCharacter::draw(const RenderContext &context) const
@@ -248,46 +321,26 @@ void EditTextCharacter::draw(const RenderContext &context) const
     painter.save();
     painter.setTransform(context.matrix, true);
     painter.setRenderHint(QPainter::Antialiasing, context.antialias);
-    painter.setRenderHint(QPainter::TextAntialiasing, context.antialias);
-    if (d.border) {
-        painter.fillRect(d.bounds, context.cxform.apply(Qt::white));
-        QPen pen(context.cxform.apply(Qt::black));
-        pen.setCosmetic(true);
-        pen.setWidthF(1);
-        painter.setPen(pen);
-        if (context.matrix.isAffine() && !context.matrix.isRotating()) {
-            // The frame on the outermost pixels inside the bounds, crisp.
-            const QTransform placed = painter.transform();
-            painter.setTransform(QTransform());
-            painter.drawRect(placed.mapRect(d.bounds).adjusted(0.5, 0.5, -0.5, -0.5));
-            painter.setTransform(placed);
-        } else {
-            painter.drawRect(d.bounds);
-        }
-    }
+    if (d.border)
+        drawBorder(context);
     painter.setClipRect(d.bounds, Qt::IntersectClip);
-    const Layout &layout = cachedLayout();
-    for (const auto &outline : layout.outlines)
-        painter.fillPath(outline.path, context.cxform.apply(outline.color));
-    for (const auto &words : layout.words) {
-        painter.setFont(words.font);
-        painter.setPen(context.cxform.apply(words.color));
-        painter.drawText(words.origin, words.text);
-    }
+    for (const PlacedGlyph &glyph : glyphs())
+        painter.fillPath(glyph.path, context.cxform.apply(glyph.color));
     painter.restore();
 }
 
 QPainterPath EditTextCharacter::clipPath(double) const
 {
     QPainterPath area;
-    // Fields of system fonts mask with their box: measuring them needs the
-    // GUI, which a mask alone may not have.
+    // Fields of system fonts mask with their box: reading those fonts
+    // needs the GUI, which a mask alone may not have.
     if (!m_definition.useOutlines) {
         area.addRect(m_definition.bounds);
         return area;
     }
-    for (const auto &outline : cachedLayout().outlines)
-        area.addPath(outline.path);
+    area.setFillRule(Qt::WindingFill);
+    for (const PlacedGlyph &glyph : glyphs())
+        area.addPath(glyph.path.fillRule() == Qt::WindingFill ? glyph.path : glyph.path.simplified());
     return area;
 }
 

@@ -5,7 +5,6 @@
 #include "HtmlText.h"
 
 #include <QColor>
-#include <QFont>
 #include <QString>
 #include <memory>
 #include <mutex>
@@ -13,9 +12,9 @@
 namespace swf {
 
 // A text field (DefineEditText) showing its initial text, in styled
-// paragraphs: each run drawn with the outlines of an embedded font when the
-// field uses outlines and the movie has the font, otherwise with a font of
-// the system.
+// paragraphs. Every run is drawn from glyph outlines: those of an embedded
+// font when the field uses outlines and the movie has the font, otherwise
+// those of a font of the system standing in for the named device font.
 class EditTextCharacter : public Character
 {
 public:
@@ -43,34 +42,25 @@ public:
     void draw(const RenderContext &context) const override;
     QPainterPath clipPath(double ratio = 0.0) const override;
 
+    // The glyphs as laid out, one path per glyph in the field's twips, each
+    // with the colour it is drawn in.
+    struct PlacedGlyph
+    {
+        QColor color;
+        QPainterPath path;
+    };
+    const QVector<PlacedGlyph> &glyphs() const;
+
 private:
     struct Face;
-    struct Layout
-    {
-        struct Outline
-        {
-            QColor color;
-            QPainterPath path;
-        };
-        struct Words
-        {
-            QFont font;
-            QColor color;
-            QPointF origin;
-            QString text;
-        };
-        QVector<Outline> outlines;
-        QVector<Words> words;
-    };
-    Face faceFor(const TextStyle &style) const;
-    Layout layout() const;
-    const Layout &cachedLayout() const;
+    QVector<PlacedGlyph> layout() const;
+    void drawBorder(const RenderContext &context) const;
 
     Definition m_definition;
-    // Laid out on first use: system fonts need the GUI application that
-    // drawing implies.
+    // Laid out on first use: fonts of the system need the GUI application
+    // that drawing implies.
     mutable std::once_flag m_layoutOnce;
-    mutable Layout m_layout;
+    mutable QVector<PlacedGlyph> m_glyphs;
 };
 
 } // namespace swf

@@ -23,6 +23,11 @@ void FontCharacter::setStyle(bool bold, bool italic)
     m_italic = italic;
 }
 
+void FontCharacter::setKerning(char16_t left, char16_t right, double adjustment)
+{
+    m_kerning.insert((quint32(left) << 16) | right, adjustment);
+}
+
 std::shared_ptr<FontCharacter> FontCharacter::withCodes(const QVector<char16_t> &codes,
                                                         const QString &name, bool bold,
                                                         bool italic) const
@@ -34,6 +39,8 @@ std::shared_ptr<FontCharacter> FontCharacter::withCodes(const QVector<char16_t> 
     if (m_hasLayout)
         font->setLayout(m_ascent, m_descent, m_leading);
     font->setStyle(bold, italic);
+    font->m_kerning = m_kerning;
+    font->m_openType = m_openType;
     return font;
 }
 

@@ -2,6 +2,7 @@
 
 #include "Character.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QPainterPath>
 #include <QString>
@@ -9,9 +10,10 @@
 
 namespace swf {
 
-// A font of the movie (DefineFont 1 to 3): glyph outlines in font units,
+// A font of the movie (DefineFont 1 to 4): glyph outlines in font units,
 // the character code of each glyph, and the layout when the file has one.
-// Fonts without glyphs name a font of the system ("device fonts").
+// Fonts without glyphs name a font of the system ("device fonts");
+// DefineFont4 keeps OpenType data instead of glyphs.
 class FontCharacter : public Character
 {
 public:
@@ -40,8 +42,17 @@ public:
     bool bold() const { return m_bold; }
     bool italic() const { return m_italic; }
 
+    // The adjustment of the advance between two codes, in font units.
+    double kerning(char16_t left, char16_t right) const
+    {
+        return m_kerning.value((quint32(left) << 16) | right, 0);
+    }
+    const QByteArray &openTypeData() const { return m_openType; }
+
     void setLayout(double ascent, double descent, double leading);
     void setStyle(bool bold, bool italic);
+    void setKerning(char16_t left, char16_t right, double adjustment);
+    void setOpenTypeData(const QByteArray &data) { m_openType = data; }
     // A copy with the codes of DefineFontInfo, which comes after the font.
     std::shared_ptr<FontCharacter> withCodes(const QVector<char16_t> &codes, const QString &name,
                                              bool bold, bool italic) const;
@@ -54,6 +65,8 @@ private:
     bool m_hasLayout = false;
     double m_ascent = 0, m_descent = 0, m_leading = 0;
     bool m_bold = false, m_italic = false;
+    QHash<quint32, double> m_kerning;    // left code << 16 | right code
+    QByteArray m_openType;
 };
 
 } // namespace swf

@@ -2,6 +2,9 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <cmath>
+
 namespace swf {
 
 namespace {
@@ -17,7 +20,7 @@ QString decodeEntities(QString text)
     return text;
 }
 
-enum class Attribute { Align, Face, Size, Color };
+enum class Attribute { Align, Face, Size, Color, Kerning, LetterSpacing };
 
 QString attribute(const QString &tag, Attribute which)
 {
@@ -28,6 +31,8 @@ QString attribute(const QString &tag, Attribute which)
         QRegularExpression(QStringLiteral("\\bface") + value, QRegularExpression::CaseInsensitiveOption),
         QRegularExpression(QStringLiteral("\\bsize") + value, QRegularExpression::CaseInsensitiveOption),
         QRegularExpression(QStringLiteral("\\bcolor") + value, QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("\\bkerning") + value, QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("\\bletterSpacing") + value, QRegularExpression::CaseInsensitiveOption),
     };
     const auto m = patterns[int(which)].match(tag);
     if (!m.hasMatch())
@@ -110,7 +115,8 @@ QVector<TextParagraph> parseHtmlText(const QString &html, const TextStyle &defau
             }
             continue;
         }
-        if (name != QLatin1String("b") && name != QLatin1String("i") && name != QLatin1String("font"))
+        if (name != QLatin1String("b") && name != QLatin1String("i") && name != QLatin1String("u")
+            && name != QLatin1String("font"))
             continue;
         if (closing) {
             for (qsizetype i = stack.size() - 1; i > 0; --i) {
@@ -126,6 +132,8 @@ QVector<TextParagraph> parseHtmlText(const QString &html, const TextStyle &defau
             style.bold = true;
         else if (name == QLatin1String("i"))
             style.italic = true;
+        else if (name == QLatin1String("u"))
+            style.underline = true;
         else {
             const QString face = attribute(tag, Attribute::Face);
             if (!face.isEmpty())
@@ -141,6 +149,14 @@ QVector<TextParagraph> parseHtmlText(const QString &html, const TextStyle &defau
                 const bool relative = size.startsWith(QLatin1Char('+')) || size.startsWith(QLatin1Char('-'));
                 style.height = std::max(20.0, relative ? style.height + value * 20 : value * 20);
             }
+            const QString kerning = attribute(tag, Attribute::Kerning);
+            if (!kerning.isEmpty())
+                style.kerning = kerning.toInt() != 0;
+            bool spacingOk = false;
+            const double spacing = attribute(tag, Attribute::LetterSpacing).toDouble(&spacingOk);
+            // Pixels, possibly negative or fractional.
+            if (spacingOk && std::isfinite(spacing))
+                style.letterSpacing = std::clamp(spacing, -1000.0, 1000.0) * 20;
         }
         stack.append({name, style});
     }

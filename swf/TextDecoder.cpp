@@ -111,22 +111,50 @@ CharacterPtr decodeFont2(BitReader &body, const DecodeContext &context, bool fon
             glyph.code = wideCodes ? body.u16() : body.u8();
     }
     double ascent = 0, descent = 0, leading = 0;
+    struct Kerning
+    {
+        char16_t left, right;
+        double adjustment;
+    };
+    QVector<Kerning> kerning;
     if (hasLayout && !body.atEnd()) {
         ascent = body.u16();
         descent = body.u16();
         leading = body.s16();
         for (auto &glyph : glyphs)
             glyph.advance = body.s16();
-        // Bounds and kerning are not needed to draw; read to check the tag.
+        // Glyph bounds are not needed to draw; read to check the tag.
         for (int i = 0; i < glyphs.size(); ++i)
             body.rect();
         const int kerningCount = body.u16();
-        body.skip(std::size_t(kerningCount) * (wideCodes ? 6 : 4));
+        if (std::size_t(kerningCount) * (wideCodes ? 6 : 4) > body.remaining())
+            throw DecodeError("kerning table larger than the tag");
+        kerning.reserve(kerningCount);
+        for (int i = 0; i < kerningCount; ++i) {
+            const char16_t left = wideCodes ? body.u16() : body.u8();
+            const char16_t right = wideCodes ? body.u16() : body.u8();
+            kerning.append({left, right, double(body.s16())});
+        }
     }
     auto font = std::make_shared<FontCharacter>(id, name, glyphs, font3 ? 20480 : 1024);
     if (hasLayout)
         font->setLayout(ascent, descent, leading);
+    for (const Kerning &k : kerning)
+        font->setKerning(k.left, k.right, k.adjustment);
     font->setStyle(bold, italic);
+    return font;
+}
+
+CharacterPtr decodeFont4(BitReader &body, const DecodeContext &)
+{
+    const int id = body.u16();
+    const int flags = body.u8();
+    const QString name = body.string();
+    auto font = std::make_shared<FontCharacter>(id, name, QVector<FontCharacter::Glyph>(), 1024);
+    font->setStyle(flags & 0x01, flags & 0x02);
+    // Without data (flag 4 clear) the font names a font of the system.
+    if ((flags & 0x04) && !body.atEnd())
+        font->setOpenTypeData(body.readBytes(body.remaining()));
     return font;
 }
 

@@ -1,0 +1,347 @@
+// Text field layout as players do it: whole-twip advances, kerning and
+// letter spacing, justified lines, words broken when wider than the field,
+// the frame of bordered fields, text colours, and fonts of the system.
+#include "DeviceFont.h"
+#include "EditTextCharacter.h"
+#include "FontCharacter.h"
+#include "SwfWriter.h"
+#include "TestSupport.h"
+#include "TextDecoder.h"
+
+#include <QFile>
+#include <QTest>
+
+using testsupport::decode;
+using testsupport::render;
+
+namespace {
+
+const QColor ink(0, 0, 0);
+
+// A glyph: a square `size` font units wide standing on the baseline.
+QByteArray squareGlyph(int size)
+{
+    SwfWriter w;
+    w.ub(4, 1).ub(4, 0);
+    w.styleChange(-1, 1, -1, true, 0, -size, 1, 0);
+    w.lineTo(size, 0).lineTo(0, size).lineTo(-size, 0).lineTo(0, -size);
+    w.endShape();
+    return w.data();
+}
+
+struct Kern
+{
+    char left, right;
+    int adjustment;                  // font units of 1024 per em
+};
+
+// DefineFont2 5, "Test": a glyph for each of `codes`, a square of 512 units
+// (a space is empty), each advancing `advance` units; ascent 1024, descent 0.
+QByteArray defineFont(const QByteArray &codes, int advance, const QVector<Kern> &kerning = {})
+{
+    QVector<QByteArray> glyphs;
+    for (char c : codes)
+        glyphs.append(squareGlyph(c == ' ' ? 0 : 512));
+    SwfWriter w;
+    w.u16(5).u8(0x80).u8(0).u8(4).bytes("Test").u16(int(codes.size()));
+    int offset = 2 * int(codes.size()) + 2;
+    for (const QByteArray &g : glyphs) {
+        w.u16(offset);
+        offset += int(g.size());
+    }
+    w.u16(offset);                   // the code table
+    for (const QByteArray &g : glyphs)
+        w.bytes(g);
+    for (char c : codes)
+        w.u8(c);
+    w.u16(1024).u16(0).u16(0);
+    for (int i = 0; i < codes.size(); ++i)
+        w.u16(advance);
+    for (int i = 0; i < codes.size(); ++i)
+        w.rect(0, 0, 0, 0);
+    w.u16(int(kerning.size()));
+    for (const Kern &k : kerning)
+        w.u8(k.left).u8(k.right).u16(k.adjustment);
+    return w.data();
+}
+
+// DefineEditText 11 using outlines of font 5, `height` twips high, black,
+// `width` twips wide; flags1 adds to "has text, colour, font".
+QByteArray defineField(const QByteArray &text, int width, int height, int flags1 = 0, int flags2 = 0x01,
+                       int align = 0)
+{
+    SwfWriter w;
+    w.u16(11).rect(0, width, 0, 2000);
+    w.u8(0x80 | 0x04 | 0x01 | flags1).u8(flags2 | 0x20);
+    w.u16(5).u16(height);
+    w.rgba(ink);
+    w.u8(align).u16(0).u16(0).u16(0).u16(0);
+    w.string("").bytes(text).u8(0);
+    return w.data();
+}
+
+std::shared_ptr<const swf::Character> field(const QByteArray &font, const QByteArray &definition)
+{
+    swf::Dictionary dictionary;
+    dictionary.insert(5, decode(48, font, &dictionary));
+    return decode(37, definition, &dictionary);
+}
+
+bool inked(const QImage &image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
+
+// The columns of row `y` that hold ink, as "from-to" runs.
+QString inkRuns(const QImage &image, int y)
+{
+    QStringList runs;
+    int start = -1;
+    for (int x = 0; x <= image.width(); ++x) {
+        const bool on = x < image.width() && inked(image, x, y);
+        if (on && start < 0)
+            start = x;
+        if (!on && start >= 0) {
+            runs.append(QString::number(start) + QLatin1Char('-') + QString::number(x - 1));
+            start = -1;
+        }
+    }
+    return runs.join(QLatin1Char(' '));
+}
+
+QImage renderAliased(const swf::Character &character, QSize size, const QTransform &matrix)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    swf::RenderContext context;
+    context.painter = &painter;
+    context.matrix = matrix;
+    context.antialias = false;
+    character.draw(context);
+    painter.end();
+    return image;
+}
+
+} // namespace
+
+class TextLayoutTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void advancesAreWholeTwips();
+    void kerningAndLetterSpacing_data();
+    void kerningAndLetterSpacing();
+    void justifiedLinesFillTheField();
+    void longWordsBreakBetweenCharacters();
+    void borderFramesTheBoundsAndThePixelsPast_data();
+    void borderFramesTheBoundsAndThePixelsPast();
+    void textColoursAreTintedInFixedPoint();
+    void overlappingGlyphsBothShow();
+    void kerningTableIsReadAndChecked();
+    void deviceFontsDrawFromSystemOutlines();
+    void openTypeFontsLoadFromData();
+};
+
+void TextLayoutTest::advancesAreWholeTwips()
+{
+    // 1020 units at 400 twips are 398.4375 twips, laid out as 398: the
+    // fifth glyph starts 4 * 398 twips after the first, 1.75 twips before
+    // where exact advances would put it. One twip per pixel here.
+    const auto text = field(defineFont("A", 1020), defineField("AAAAA", 3000, 400));
+    QVERIFY(text);
+    const QImage image = renderAliased(*text, {2000, 400}, QTransform());
+    const int y = 40 + 400 - 100;    // gutter, ascent of a whole em, then half a glyph up
+    QCOMPARE(inkRuns(image, y), QStringLiteral("40-239 438-637 836-1035 1234-1433 1632-1831"));
+}
+
+void TextLayoutTest::kerningAndLetterSpacing_data()
+{
+    QTest::addColumn<QByteArray>("html");
+    QTest::addColumn<int>("secondGlyph");   // twips
+    // Advance 600 units at 1024 twips: 600 twips; the pair AB kerns by
+    // -50 units (-50 twips) when the run asks for kerning.
+    QTest::newRow("plain") << QByteArray("<font face='Test'>AB</font>") << 40 + 600;
+    QTest::newRow("kerning") << QByteArray("<font face='Test' kerning='1'>AB</font>") << 40 + 550;
+    QTest::newRow("kerning off") << QByteArray("<font face='Test' kerning='0'>AB</font>") << 40 + 600;
+    QTest::newRow("letter spacing") << QByteArray("<font face='Test' letterSpacing='2.5'>AB</font>")
+                                    << 40 + 600 + 50;
+    QTest::newRow("both") << QByteArray("<font face='Test' kerning='1' letterSpacing='-1'>AB</font>")
+                          << 40 + 550 - 20;
+}
+
+void TextLayoutTest::kerningAndLetterSpacing()
+{
+    QFETCH(QByteArray, html);
+    QFETCH(int, secondGlyph);
+    const auto text = field(defineFont("AB", 600, {{'A', 'B', -50}}), defineField(html, 3000, 1024, 0, 0x03));
+    QVERIFY(text);
+    const QImage image = renderAliased(*text, {1500, 1200}, QTransform());
+    const int y = 40 + 1024 - 100;
+    QCOMPARE(inkRuns(image, y), QStringLiteral("40-551 %1-%2").arg(secondGlyph).arg(secondGlyph + 511));
+}
+
+void TextLayoutTest::justifiedLinesFillTheField()
+{
+    // Glyphs 100 twips wide advancing 200 (a square of 512 units advancing
+    // 1024 at 200 twips). Inner width 1400 - 80 = 1320; "AA AA AA" wraps
+    // after the second word.
+    const QByteArray html = "<p align='justify'><font face='Test'>AA AA AA</font></p>";
+    const auto text = field(defineFont("A ", 1024), defineField(html, 1400, 200, 0x40 | 0x20, 0x03, 3));
+    QVERIFY(text);
+    const QImage image = renderAliased(*text, {1400, 600}, QTransform());
+    // "AA AA" is 1000 twips of advances: the 320 left over widen its one
+    // space. The last line of the paragraph keeps its spaces as they are.
+    QCOMPARE(inkRuns(image, 40 + 200 - 40), QStringLiteral("40-139 240-339 960-1059 1160-1259"));
+    QCOMPARE(inkRuns(image, 40 + 400 - 40), QStringLiteral("40-139 240-339"));
+}
+
+void TextLayoutTest::longWordsBreakBetweenCharacters()
+{
+    // Ten glyphs of 200 twips advancing 400 in a field whose lines take
+    // two and a bit: the word goes on over five lines.
+    const auto text = field(defineFont("A", 1024), defineField("AAAAAAAAAA", 1000, 400, 0x40 | 0x20));
+    QVERIFY(text);
+    const QImage image = renderAliased(*text, {1000, 2500}, QTransform());
+    // Lines 400 twips apart (ascent 400, no descent or leading).
+    const QString fullLine = QStringLiteral("40-239 440-639");
+    QCOMPARE(inkRuns(image, 40 + 400 - 50), fullLine);
+    QCOMPARE(inkRuns(image, 40 + 2000 - 50), fullLine);
+    QCOMPARE(inkRuns(image, 40 + 2400 - 50), QString());
+}
+
+void TextLayoutTest::borderFramesTheBoundsAndThePixelsPast_data()
+{
+    QTest::addColumn<bool>("antialias");
+    QTest::newRow("low quality") << false;
+    QTest::newRow("high quality") << true;
+}
+
+void TextLayoutTest::borderFramesTheBoundsAndThePixelsPast()
+{
+    QFETCH(bool, antialias);
+    // A field 100 twips square with a border (0x08), placed at (3, 2) px.
+    SwfWriter w;
+    w.u16(11).rect(0, 100, 0, 100).u8(0).u8(0x08).string("");
+    const auto box = decode(37, w.data());
+    QVERIFY(box);
+    QImage image(12, 12, QImage::Format_ARGB32_Premultiplied);
+    image.fill(QColor(0, 0, 255));
+    QPainter painter(&image);
+    swf::RenderContext context;
+    context.painter = &painter;
+    context.matrix = QTransform(0.05, 0, 0, 0.05, 3, 2);
+    context.antialias = antialias;
+    box->draw(context);
+    painter.end();
+    QStringList rows;
+    for (int y = 1; y < 9; ++y) {
+        QString row;
+        for (int x = 2; x < 10; ++x) {
+            const QRgb p = image.pixel(x, y);
+            row += p == qRgb(0, 0, 0) ? QLatin1Char('#') : p == qRgb(255, 255, 255) ? QLatin1Char('.')
+                 : p == qRgb(0, 0, 255) ? QLatin1Char('~') : QLatin1Char('?');
+        }
+        rows.append(row);
+    }
+    // Pixels 3..8 by 2..7: the right and bottom lines lie past the 5 pixels
+    // of the bounds, and the corner between them is left out.
+    const QStringList expected{
+        QStringLiteral("~~~~~~~~"),
+        QStringLiteral("~######~"),
+        QStringLiteral("~#....#~"),
+        QStringLiteral("~#....#~"),
+        QStringLiteral("~#....#~"),
+        QStringLiteral("~#....#~"),
+        QStringLiteral("~#####~~"),
+        QStringLiteral("~~~~~~~~"),
+    };
+    QCOMPARE(rows, expected);
+}
+
+void TextLayoutTest::textColoursAreTintedInFixedPoint()
+{
+    const QByteArray html = "<font face='Test' color='#ff99cc'>A</font><font face='Test' color='#00ff80'>A</font>";
+    const auto text = field(defineFont("A", 1024), defineField(html, 3000, 400, 0, 0x03));
+    QVERIFY(text);
+    const QImage image = renderAliased(*text, {200, 40}, QTransform::fromScale(0.05, 0.05));
+    QCOMPARE(image.pixel(4, 18), qRgb(255, 152, 203));
+    QCOMPARE(image.pixel(24, 18), qRgb(0, 255, 127));
+}
+
+void TextLayoutTest::overlappingGlyphsBothShow()
+{
+    // Kerned into each other, the two squares overlap by 200 twips: the
+    // overlap is ink, not a hole cut by an even-odd fill of both.
+    const QByteArray html = "<font face='Test' kerning='1'>AA</font>";
+    const auto text = field(defineFont("A", 512, {{'A', 'A', -300}}), defineField(html, 3000, 1024, 0, 0x03));
+    QVERIFY(text);
+    const QImage image = renderAliased(*text, {1500, 1200}, QTransform());
+    QCOMPARE(inkRuns(image, 40 + 1024 - 100), QStringLiteral("40-763"));
+}
+
+void TextLayoutTest::kerningTableIsReadAndChecked()
+{
+    const QByteArray body = defineFont("AB", 512, {{'A', 'B', -100}, {'B', 'A', 37}});
+    const auto font = std::dynamic_pointer_cast<const swf::FontCharacter>(decode(48, body));
+    QVERIFY(font);
+    QCOMPARE(font->kerning(u'A', u'B'), -100.0);
+    QCOMPARE(font->kerning(u'B', u'A'), 37.0);
+    QCOMPARE(font->kerning(u'A', u'A'), 0.0);
+    // A table that claims more pairs than the tag holds is an error.
+    QByteArray cut = body.left(body.size() - 4);
+    QVERIFY_THROWS_EXCEPTION(swf::DecodeError, decode(48, cut));
+}
+
+void TextLayoutTest::deviceFontsDrawFromSystemOutlines()
+{
+    const auto font = swf::DeviceFont::system(QStringLiteral("_sans"), false, false, QStringLiteral("Hi"));
+    if (!font)
+        QSKIP("no sans-serif font installed");
+    QCOMPARE(font->glyphCount(), 2);
+    const int h = font->glyphForCode(u'H');
+    QVERIFY(h >= 0);
+    QVERIFY(font->glyph(h).advance > 0);
+    QVERIFY(!font->glyph(h).outline.isEmpty());
+    QVERIFY(font->ascent() > 0);
+    // Generic names choose a family of their kind.
+    QVERIFY(swf::DeviceFont::familyFor(QStringLiteral("_serif")) != swf::DeviceFont::familyFor(QStringLiteral("_sans")));
+    QVERIFY(swf::DeviceFont::familyFor(QStringLiteral("_typewriter")).contains(QLatin1String("Mono")));
+
+    // A field without an embedded font draws its text from those outlines.
+    SwfWriter w;
+    w.u16(11).rect(0, 2000, 0, 600).u8(0x80 | 0x04).u8(0x80).string("_sans").u16(400).rgba(ink);
+    w.string("").string("Hi");
+    const auto text = decode(37, w.data());
+    QVERIFY(text);
+    const QImage image = renderAliased(*text, {100, 30}, QTransform::fromScale(0.05, 0.05));
+    int inkedPixels = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 100; ++x)
+            inkedPixels += inked(image, x, y) ? 1 : 0;
+    QVERIFY2(inkedPixels > 20, QByteArray::number(inkedPixels));
+    QVERIFY(!inked(image, 60, 10));
+}
+
+void TextLayoutTest::openTypeFontsLoadFromData()
+{
+    const QString path = QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        QSKIP("no font file to load");
+    SwfWriter w;
+    w.u16(5).u8(0x04).string("Loaded").bytes(file.readAll());
+    swf::BitReader reader(w.data());
+    swf::DecodeContext context;
+    const auto decoded = std::dynamic_pointer_cast<const swf::FontCharacter>(swf::textdecoder::decodeFont4(reader, context));
+    QVERIFY(decoded);
+    QCOMPARE(decoded->name(), QStringLiteral("Loaded"));
+    QVERIFY(!decoded->openTypeData().isEmpty());
+    const auto font = swf::DeviceFont::fromData(decoded->openTypeData(), decoded->name(), QStringLiteral("x"));
+    QVERIFY(font);
+    QCOMPARE(font->glyphCount(), 1);
+    QVERIFY(!font->glyph(0).outline.isEmpty());
+    // Data that is no font loads nothing.
+    QVERIFY(!swf::DeviceFont::fromData(QByteArray("not a font"), QString(), QStringLiteral("x")));
+}
+
+QTEST_MAIN(TextLayoutTest)
+#include "tst_textlayout.moc"
