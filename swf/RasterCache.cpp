@@ -404,6 +404,14 @@ void draw(const ShapeDrawing &drawing, const RenderContext &context, const void 
         drawing.draw(context);
         return;
     }
+    // Nothing of it shows (a shape waiting off the stage to slide in):
+    // neither drawn nor kept.
+    QRectF visible(0, 0, device->width(), device->height());
+    if (painter.hasClipping())
+        visible &= painter.deviceTransform().mapRect(painter.clipBoundingRect());
+    const QRectF reach = drawing.deviceBounds(toDevice);
+    if (std::isfinite(reach.width()) && std::isfinite(reach.height()) && !reach.intersects(visible))
+        return;
     Key key;
     key.owner = owner;
     key.variant = variant;

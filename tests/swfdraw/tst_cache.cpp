@@ -113,6 +113,7 @@ private slots:
     void tintedPicturesMatchDirectDrawing();
     void linearLightGradientsKeepTheirColours();
     void slidesAreCachedAtEachPhase();
+    void shapesOutOfSightAreSkipped();
     void paintersThatCompositeDifferentlyAreNotServed();
 };
 
@@ -320,6 +321,32 @@ void TestCache::slidesAreCachedAtEachPhase()
     }
     QCOMPARE(secondPass.stored, firstPass.stored);
     QCOMPARE(secondPass.hits - firstPass.hits, 8);
+}
+
+void TestCache::shapesOutOfSightAreSkipped()
+{
+    // Beside the image, or beside the painter's clip, a shape is neither
+    // drawn nor kept; one pixel of it in sight draws it.
+    const swf::CharacterPtr shape = decode(83, shapeBody());
+    swf::rastercache::setEnabled(true);
+    const QSize size(260, 260);
+    QImage blank(size, QImage::Format_ARGB32_Premultiplied);
+    blank.fill(Qt::white);
+    const auto before = swf::rastercache::stats();
+    QCOMPARE(render(*shape, size, QTransform(0.05, 0, 0, 0.05, 400, 0)), blank);
+    QCOMPARE(render(*shape, size, QTransform(0.05, 0, 0, 0.05, -300, 20)), blank);
+    QImage clipped = blank;
+    {
+        QPainter painter(&clipped);
+        painter.setClipRect(QRect(200, 0, 60, 260));
+        swf::RenderContext context;
+        context.painter = &painter;
+        context.matrix = QTransform(0.05, 0, 0, 0.05, 0, 0);
+        shape->draw(context);
+    }
+    QCOMPARE(clipped, blank);
+    QCOMPARE(swf::rastercache::stats().stored, before.stored);
+    QVERIFY(render(*shape, size, QTransform(0.05, 0, 0, 0.05, 235, 0)) != blank);
 }
 
 void TestCache::paintersThatCompositeDifferentlyAreNotServed()
