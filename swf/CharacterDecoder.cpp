@@ -27,6 +27,7 @@ enum TagCode {
     DefineFont = 10,
     DefineFont2 = 48,
     DefineFont3 = 75,
+    DefineFont4 = 91,
     DefineFontInfo = 13,
     DefineFontInfo2 = 62,
     DefineText = 11,
@@ -137,6 +138,8 @@ CharacterPtr decodeCharacterTag(int tagCode, BitReader &body, DecodeContext &con
     case DefineFont2:
     case DefineFont3:
         return textdecoder::decodeFont2(body, context, tagCode == DefineFont3);
+    case DefineFont4:
+        return textdecoder::decodeFont4(body, context);
     case DefineFontInfo:
     case DefineFontInfo2:
         textdecoder::decodeFontInfo(body, context, tagCode == DefineFontInfo2);
@@ -169,6 +172,7 @@ bool isCharacterTag(int tagCode)
     case DefineFont:
     case DefineFont2:
     case DefineFont3:
+    case DefineFont4:
     case DefineFontInfo:
     case DefineFontInfo2:
     case DefineText:

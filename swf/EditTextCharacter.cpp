@@ -142,10 +142,13 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
         face.height = style.height;
         if (d.useOutlines) {
             // The font the run names, best in its style; else the field's own.
+            auto embedded = [](const std::shared_ptr<const FontCharacter> &font) {
+                return font && (font->glyphCount() > 0 || !font->openTypeData().isEmpty());
+            };
             std::shared_ptr<const FontCharacter> named, styled;
             if (!style.face.isEmpty()) {
                 for (const auto &font : d.fonts) {
-                    if (!font || font->glyphCount() == 0 || font->name().compare(style.face, Qt::CaseInsensitive) != 0)
+                    if (!embedded(font) || font->name().compare(style.face, Qt::CaseInsensitive) != 0)
                         continue;
                     if (!named)
                         named = font;
@@ -154,10 +157,11 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
                 }
             }
             face.font = styled ? styled : named;
-            if (!face.font && d.font && d.font->glyphCount() > 0)
+            if (!face.font && embedded(d.font))
                 face.font = d.font;
-            if (!face.font && d.font && !d.font->openTypeData().isEmpty())
-                face.font = DeviceFont::fromData(d.font->openTypeData(), d.font->name(), characters[i]);
+            // DefineFont4 carries OpenType data instead of glyph shapes.
+            if (face.font && face.font->glyphCount() == 0)
+                face.font = DeviceFont::fromData(face.font->openTypeData(), face.font->name(), characters[i]);
         }
         if (!face.font) {
             const QString name = style.face.isEmpty() && d.font ? d.font->name() : style.face;

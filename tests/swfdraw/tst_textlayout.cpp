@@ -327,20 +327,29 @@ void TextLayoutTest::openTypeFontsLoadFromData()
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         QSKIP("no font file to load");
+    // DefineFont4 5 with its data (flag 4).
     SwfWriter w;
     w.u16(5).u8(0x04).string("Loaded").bytes(file.readAll());
-    swf::BitReader reader(w.data());
-    swf::DecodeContext context;
-    const auto decoded = std::dynamic_pointer_cast<const swf::FontCharacter>(swf::textdecoder::decodeFont4(reader, context));
+    swf::Dictionary dictionary;
+    dictionary.insert(5, decode(91, w.data(), &dictionary));
+    const auto decoded = std::dynamic_pointer_cast<const swf::FontCharacter>(dictionary.value(5));
     QVERIFY(decoded);
     QCOMPARE(decoded->name(), QStringLiteral("Loaded"));
     QVERIFY(!decoded->openTypeData().isEmpty());
-    const auto font = swf::DeviceFont::fromData(decoded->openTypeData(), decoded->name(), QStringLiteral("x"));
+    const auto font = swf::DeviceFont::fromData(decoded->openTypeData(), decoded->name(), QStringLiteral("xx"));
     QVERIFY(font);
     QCOMPARE(font->glyphCount(), 1);
     QVERIFY(!font->glyph(0).outline.isEmpty());
     // Data that is no font loads nothing.
     QVERIFY(!swf::DeviceFont::fromData(QByteArray("not a font"), QString(), QStringLiteral("x")));
+
+    // A field drawing with the font's outlines: an 'l' 20 px high leaves
+    // ink in its stem, and nothing far to its right.
+    const auto text = decode(37, defineField("l", 2000, 400), &dictionary);
+    QVERIFY(text);
+    const QImage image = renderAliased(*text, {100, 40}, QTransform::fromScale(0.05, 0.05));
+    QVERIFY2(!inkRuns(image, 14).isEmpty(), qPrintable(inkRuns(image, 14)));
+    QVERIFY(inkRuns(image, 14).length() < 8);
 }
 
 QTEST_MAIN(TextLayoutTest)
