@@ -31,22 +31,27 @@ struct Hasher
         mix(std::uint64_t(clip.objects().size()));
         for (const auto &[depth, object] : clip.objects()) {
             mix(std::uint64_t(std::uint32_t(depth)));
-            mix(object.character.get());
-            const Matrix &m = object.matrix;
-            for (double v : {m.m11(), m.m12(), m.m13(), m.m21(), m.m22(), m.m23(), m.dx(), m.dy(), m.m33()})
-                mix(v);
-            const ColorTransform &c = object.cxform;
-            for (int v : {c.rMult, c.gMult, c.bMult, c.aMult, c.rAdd, c.gAdd, c.bAdd, c.aAdd})
-                mix(std::uint64_t(std::uint32_t(v)));
-            mix(std::uint64_t(std::uint32_t(object.ratio)) << 32 | std::uint32_t(object.clipDepth));
-            mix(std::uint64_t(std::uint32_t(object.blendMode)) << 1 | (object.cacheAsBitmap ? 1 : 0));
-            mix(object.filters.get());
-            if (object.character && object.character->type() == Character::Type::EditText)
-                unique = true;
-            if (object.clip) {
-                mix(object.clip.get());
-                list(*object.clip);
-            }
+            placed(object);
+        }
+    }
+
+    void placed(const DisplayObject &object)
+    {
+        mix(object.character.get());
+        const Matrix &m = object.matrix;
+        for (double v : {m.m11(), m.m12(), m.m13(), m.m21(), m.m22(), m.m23(), m.dx(), m.dy(), m.m33()})
+            mix(v);
+        const ColorTransform &c = object.cxform;
+        for (int v : {c.rMult, c.gMult, c.bMult, c.aMult, c.rAdd, c.gAdd, c.bAdd, c.aAdd})
+            mix(std::uint64_t(std::uint32_t(v)));
+        mix(std::uint64_t(std::uint32_t(object.ratio)) << 32 | std::uint32_t(object.clipDepth));
+        mix(std::uint64_t(std::uint32_t(object.blendMode)) << 1 | (object.cacheAsBitmap ? 1 : 0));
+        mix(object.filters.get());
+        if (object.character && object.character->type() == Character::Type::EditText)
+            unique = true;
+        if (object.clip) {
+            mix(object.clip.get());
+            list(*object.clip);
         }
     }
 };
