@@ -15,15 +15,30 @@ struct Filter
 {
     enum class Type { DropShadow, Blur, Glow, Bevel, GradientGlow, Convolution, ColorMatrix, GradientBevel };
     Type type = Type::Blur;
-    QColor color;
+    QColor color;                    // shadow or glow; a bevel's highlight
+    QColor shadow;                   // a bevel's shadow
     double blurX = 0, blurY = 0;
     double angle = 0;                // radians
     double distance = 0;
     double strength = 1;
     bool inner = false;
     bool knockout = false;
+    bool hideObject = false;         // the object itself left out of the result
+    bool onTop = false;              // bevels: drawn over the whole object ("full")
     int passes = 1;
     std::array<float, 20> matrix{};  // colour matrix, rows R G B A, offsets in 0..255
+
+    // Gradient glow and bevel: the ramp the filter's strength indexes.
+    std::vector<QColor> gradientColors;
+    std::vector<int> gradientRatios; // 0..255, one per colour
+
+    // Convolution: `kernel` holds kernelWidth * kernelHeight factors, row by row.
+    int kernelWidth = 0, kernelHeight = 0;
+    std::vector<float> kernel;
+    float divisor = 1, bias = 0;
+    QColor edgeColor;                // what lies outside the picture, unless clamped
+    bool clampEdges = true;
+    bool preserveAlpha = false;
 
     // The filters of a PlaceObject3 or a button record.
     static std::vector<Filter> readList(BitReader &r);
@@ -34,6 +49,10 @@ struct Filter
     // Applies the filter to a premultiplied image in place; `scale` is the
     // device pixels per stage pixel.
     void apply(QImage &image, double scale) const;
+
+    // The width in pixels of one box pass for a blur of `size` device
+    // pixels: players centre the window on a pixel, so it is odd.
+    static int boxWidth(double size);
 };
 
 using FilterList = std::shared_ptr<const std::vector<Filter>>;
