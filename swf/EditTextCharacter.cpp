@@ -50,6 +50,7 @@ struct EditTextCharacter::Face
 {
     std::shared_ptr<const FontCharacter> font;   // null: the run shows no glyphs
     double height = 240;                         // twips
+    bool system = false;                         // a font of the system's, not the movie's
 
     double scale() const { return height / font->emSize(); }
     int glyph(char16_t code) const { return font ? font->glyphForCode(code) : -1; }
@@ -166,6 +167,7 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
         if (!face.font) {
             const QString name = style.face.isEmpty() && d.font ? d.font->name() : style.face;
             face.font = DeviceFont::system(name, style.bold, style.italic, characters[i]);
+            face.system = true;
         }
         faces.append(face);
     }
@@ -186,7 +188,9 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
         for (int i = 0; i < n; ++i) {
             const Face &face = faces[chars[i].face];
             glyphs[i] = face.glyph(chars[i].code);
-            double advance = wholeTwips(face.advance(glyphs[i]));
+            // Fonts of the system advance by whole pixels, as hinted text does.
+            double advance = face.system ? std::round(face.advance(glyphs[i]) / 20) * 20
+                                         : wholeTwips(face.advance(glyphs[i]));
             if (chars[i].style->kerning && i + 1 < n && chars[i + 1].face == chars[i].face && face.font)
                 advance += wholeTwips(face.font->kerning(chars[i].code, chars[i + 1].code) * face.scale());
             advances[i] = advance + wholeTwips(chars[i].style->letterSpacing);

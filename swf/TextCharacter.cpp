@@ -20,8 +20,11 @@ void TextCharacter::draw(const RenderContext &context) const
     const bool oldAntialias = painter.testRenderHint(QPainter::Antialiasing);
     painter.setTransform(m_matrix * context.matrix * old);
     painter.setRenderHint(QPainter::Antialiasing, context.antialias);
-    for (const Run &run : m_runs)
-        painter.fillPath(run.path, context.cxform.apply(run.color));
+    for (const Run &run : m_runs) {
+        const QColor color = context.cxform.apply(run.color);
+        for (const QPainterPath &glyph : run.glyphs)
+            painter.fillPath(glyph, color);
+    }
     painter.setRenderHint(QPainter::Antialiasing, oldAntialias);
     painter.setTransform(old);
 }
@@ -29,8 +32,10 @@ void TextCharacter::draw(const RenderContext &context) const
 QPainterPath TextCharacter::clipPath(double) const
 {
     QPainterPath area;
+    area.setFillRule(Qt::WindingFill);
     for (const Run &run : m_runs)
-        area.addPath(run.path);
+        for (const QPainterPath &glyph : run.glyphs)
+            area.addPath(glyph.simplified());
     return m_matrix.map(area);
 }
 

@@ -8,14 +8,15 @@
 namespace swf {
 
 // Static text (DefineText, DefineText2): glyph outlines placed at decode
-// time, one path per run of one colour, in the text's own twips.
+// time, one path per glyph, in the text's own twips. Glyphs are filled one
+// by one, so that glyphs that overlap do not cut holes in each other.
 class TextCharacter : public Character
 {
 public:
     struct Run
     {
         QColor color;
-        QPainterPath path;           // twips, before the text matrix
+        QVector<QPainterPath> glyphs;    // twips, before the text matrix
     };
 
     TextCharacter(int id, const QRectF &bounds, const Matrix &matrix, QVector<Run> runs);

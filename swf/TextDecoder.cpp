@@ -204,8 +204,8 @@ CharacterPtr decodeText(BitReader &body, const DecodeContext &context, bool with
             height = body.u16();
         const int count = body.u8();
         if (runs.isEmpty() || runs.last().color != color)
-            runs.append({color, QPainterPath()});
-        QPainterPath &path = runs.last().path;
+            runs.append({color, {}});
+        QVector<QPainterPath> &glyphs = runs.last().glyphs;
         for (int i = 0; i < count; ++i) {
             const int index = int(body.ub(glyphBits));
             const int advance = body.sb(advanceBits);
@@ -214,7 +214,14 @@ CharacterPtr decodeText(BitReader &body, const DecodeContext &context, bool with
                 QTransform place;
                 place.translate(x, y);
                 place.scale(scale, scale);
-                path.addPath(place.map(font->glyph(index).outline));
+                // Flattened in twips: finer than the painter would flatten
+                // the curves of a small glyph.
+                const QPainterPath &outline = font->glyph(index).outline;
+                QPainterPath path;
+                path.setFillRule(outline.fillRule());
+                for (const QPolygonF &polygon : outline.toSubpathPolygons(place))
+                    path.addPolygon(polygon);
+                glyphs.append(path);
             }
             x += advance;
         }

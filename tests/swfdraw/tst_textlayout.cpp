@@ -136,6 +136,7 @@ private slots:
     void borderFramesTheBoundsAndThePixelsPast();
     void textColoursAreTintedInFixedPoint();
     void overlappingGlyphsBothShow();
+    void overlappingStaticGlyphsBothShow();
     void kerningTableIsReadAndChecked();
     void deviceFontsDrawFromSystemOutlines();
     void openTypeFontsLoadFromData();
@@ -276,6 +277,25 @@ void TextLayoutTest::overlappingGlyphsBothShow()
     QVERIFY(text);
     const QImage image = renderAliased(*text, {1500, 1200}, QTransform());
     QCOMPARE(inkRuns(image, 40 + 1024 - 100), QStringLiteral("40-763"));
+}
+
+void TextLayoutTest::overlappingStaticGlyphsBothShow()
+{
+    // DefineText 9: glyph 0 of font 5 (512 twips square at 1024 twips) twice,
+    // the first advancing 312 twips, at (40, 1064): the squares share 200.
+    swf::Dictionary dictionary;
+    dictionary.insert(5, decode(48, defineFont("A", 512), &dictionary));
+    SwfWriter w;
+    w.u16(9).rect(0, 2000, 0, 2000).matrix();
+    w.u8(1).u8(11);
+    w.u8(0x80 | 0x08 | 0x04 | 0x02 | 0x01).u16(5).rgb(ink).u16(40).u16(1064).u16(1024);
+    w.u8(2).ub(1, 0).sb(11, 312).ub(1, 0).sb(11, 0).flush();
+    w.u8(0);
+    const auto text = decode(11, w.data(), &dictionary);
+    QVERIFY(text);
+    const QImage image = renderAliased(*text, {1500, 1200}, QTransform());
+    QCOMPARE(inkRuns(image, 1000), QStringLiteral("40-863"));
+    QVERIFY(text->clipPath().contains(QPointF(400, 1000)));
 }
 
 void TextLayoutTest::kerningTableIsReadAndChecked()
