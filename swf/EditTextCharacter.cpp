@@ -13,8 +13,8 @@ namespace {
 // Text fields keep 2 pixels between their bounds and the text.
 constexpr double kGutter = 40;
 
-// Players lay text out in whole twips: every advance, kerning and
-// letter spacing is cut to a whole number of twips before it is added.
+// Players lay text out in whole twips: every advance (with its kerning)
+// and letter spacing is cut to a whole number of twips before it is added.
 double wholeTwips(double twips) { return std::trunc(twips); }
 
 bool isSpace(char16_t c) { return c == u' ' || c == u'\t' || c == 0x3000; }
@@ -188,11 +188,11 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
         for (int i = 0; i < n; ++i) {
             const Face &face = faces[chars[i].face];
             glyphs[i] = face.glyph(chars[i].code);
-            // Fonts of the system advance by whole pixels, as hinted text does.
-            double advance = face.system ? std::round(face.advance(glyphs[i]) / 20) * 20
-                                         : wholeTwips(face.advance(glyphs[i]));
+            double advance = face.advance(glyphs[i]);
             if (chars[i].style->kerning && i + 1 < n && chars[i + 1].face == chars[i].face && face.font)
-                advance += wholeTwips(face.font->kerning(chars[i].code, chars[i + 1].code) * face.scale());
+                advance += face.font->kerning(chars[i].code, chars[i + 1].code) * face.scale();
+            // Fonts of the system advance by whole pixels, as hinted text does.
+            advance = face.system ? std::round(advance / 20) * 20 : wholeTwips(advance);
             advances[i] = advance + wholeTwips(chars[i].style->letterSpacing);
         }
 

@@ -115,8 +115,7 @@ QVector<TextParagraph> parseHtmlText(const QString &html, const TextStyle &defau
             }
             continue;
         }
-        if (name != QLatin1String("b") && name != QLatin1String("i") && name != QLatin1String("u")
-            && name != QLatin1String("font"))
+        if (name != QLatin1String("b") && name != QLatin1String("i") && name != QLatin1String("font"))
             continue;
         if (closing) {
             for (qsizetype i = stack.size() - 1; i > 0; --i) {
@@ -132,8 +131,6 @@ QVector<TextParagraph> parseHtmlText(const QString &html, const TextStyle &defau
             style.bold = true;
         else if (name == QLatin1String("i"))
             style.italic = true;
-        else if (name == QLatin1String("u"))
-            style.underline = true;
         else {
             const QString face = attribute(tag, Attribute::Face);
             if (!face.isEmpty())

@@ -16,7 +16,6 @@ struct TextStyle
     QColor color = Qt::black;
     bool bold = false;
     bool italic = false;
-    bool underline = false;
     bool kerning = false;            // apply the font's kerning pairs
     double letterSpacing = 0;        // twips added after each character
 };
@@ -34,9 +33,10 @@ struct TextParagraph
 };
 
 // The text of a field in paragraphs of styled spans. HTML fields use the
-// subset of HTML that players read: <p align>, <br>, <b>, <i>, <u>, <font
-// face size color kerning letterSpacing> and the common entities; other
-// tags are dropped, unclosed ones end with the text. Plain text breaks into paragraphs at line breaks.
+// subset of HTML that players read: <p align>, <br>, <b>, <i>, <font face
+// size color kerning letterSpacing> and the common entities; other tags
+// are dropped, unclosed ones end with the text. Plain text breaks into
+// paragraphs at line breaks.
 QVector<TextParagraph> parseHtmlText(const QString &html, const TextStyle &defaults, TextAlign align);
 QVector<TextParagraph> plainTextParagraphs(const QString &text, const TextStyle &style, TextAlign align);
 

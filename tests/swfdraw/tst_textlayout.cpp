@@ -157,27 +157,34 @@ void TextLayoutTest::advancesAreWholeTwips()
 void TextLayoutTest::kerningAndLetterSpacing_data()
 {
     QTest::addColumn<QByteArray>("html");
+    QTest::addColumn<int>("height");        // twips
     QTest::addColumn<int>("secondGlyph");   // twips
     // Advance 600 units at 1024 twips: 600 twips; the pair AB kerns by
     // -50 units (-50 twips) when the run asks for kerning.
-    QTest::newRow("plain") << QByteArray("<font face='Test'>AB</font>") << 40 + 600;
-    QTest::newRow("kerning") << QByteArray("<font face='Test' kerning='1'>AB</font>") << 40 + 550;
-    QTest::newRow("kerning off") << QByteArray("<font face='Test' kerning='0'>AB</font>") << 40 + 600;
-    QTest::newRow("letter spacing") << QByteArray("<font face='Test' letterSpacing='2.5'>AB</font>")
+    QTest::newRow("plain") << QByteArray("<font face='Test'>AB</font>") << 1024 << 40 + 600;
+    QTest::newRow("kerning") << QByteArray("<font face='Test' kerning='1'>AB</font>") << 1024 << 40 + 550;
+    QTest::newRow("kerning off") << QByteArray("<font face='Test' kerning='0'>AB</font>") << 1024 << 40 + 600;
+    QTest::newRow("letter spacing") << QByteArray("<font face='Test' letterSpacing='2.5'>AB</font>") << 1024
                                     << 40 + 600 + 50;
-    QTest::newRow("both") << QByteArray("<font face='Test' kerning='1' letterSpacing='-1'>AB</font>")
+    // At 1100 twips the advance is 644.53 twips and the kerning -53.71:
+    // their sum is cut once, to 590, not each on its own (644 - 53).
+    QTest::newRow("kerning at a fractional scale") << QByteArray("<font face='Test' kerning='1'>AB</font>")
+                                                    << 1100 << 40 + 590;
+    QTest::newRow("both") << QByteArray("<font face='Test' kerning='1' letterSpacing='-1'>AB</font>") << 1024
                           << 40 + 550 - 20;
 }
 
 void TextLayoutTest::kerningAndLetterSpacing()
 {
     QFETCH(QByteArray, html);
+    QFETCH(int, height);
     QFETCH(int, secondGlyph);
-    const auto text = field(defineFont("AB", 600, {{'A', 'B', -50}}), defineField(html, 3000, 1024, 0, 0x03));
+    const auto text = field(defineFont("AB", 600, {{'A', 'B', -50}}), defineField(html, 3000, height, 0, 0x03));
     QVERIFY(text);
-    const QImage image = renderAliased(*text, {1500, 1200}, QTransform());
-    const int y = 40 + 1024 - 100;
-    QCOMPARE(inkRuns(image, y), QStringLiteral("40-551 %1-%2").arg(secondGlyph).arg(secondGlyph + 511));
+    const QImage image = renderAliased(*text, {1500, 1300}, QTransform());
+    const int y = 40 + height - 100;
+    const int glyph = height / 2;    // a square of half an em
+    QCOMPARE(inkRuns(image, y), QStringLiteral("40-%1 %2-%3").arg(40 + glyph - 1).arg(secondGlyph).arg(secondGlyph + glyph - 1));
 }
 
 void TextLayoutTest::justifiedLinesFillTheField()
