@@ -1,6 +1,7 @@
 #include "DeviceFont.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QHash>
 #include <QRawFont>
 #include <mutex>
@@ -82,6 +83,8 @@ QString DeviceFont::familyFor(const QString &name)
 std::shared_ptr<const FontCharacter> DeviceFont::system(const QString &name, bool bold, bool italic,
                                                         const QString &characters)
 {
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return nullptr;              // no font database to ask
     // Loading a face costs far more than reading a few glyphs: keep each.
     static std::mutex mutex;
     static QHash<QString, QRawFont> loaded;

@@ -181,6 +181,10 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
     QVector<PlacedGlyph> out;
     double top = d.bounds.top() + kGutter;
     for (const Paragraph &paragraph : paragraphs) {
+        // Lines below the field would be clipped away: a long text costs
+        // no more than the lines it shows.
+        if (top >= d.bounds.bottom())
+            break;
         const QVector<Char> &chars = paragraph.chars;
         const int n = int(chars.size());
         QVector<int> glyphs(n);
@@ -223,7 +227,7 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
         }
         lines.append({lineStart, n, true});
 
-        for (int l = 0; l < lines.size(); ++l) {
+        for (int l = 0; l < lines.size() && top < d.bounds.bottom(); ++l) {
             const Line &line = lines[l];
             double ascent = 0, descent = 0;
             if (line.begin == line.end) {
@@ -264,7 +268,7 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
                 break;
             }
             const double baseline = top + ascent;
-            for (int i = line.begin; i < visibleEnd; ++i) {
+            for (int i = line.begin; i < visibleEnd && x < d.bounds.right(); ++i) {
                 const Face &face = faces[chars[i].face];
                 if (glyphs[i] >= 0) {
                     const QColor color = textColor(chars[i].style->color);

@@ -138,6 +138,7 @@ private slots:
     void overlappingGlyphsBothShow();
     void overlappingStaticGlyphsBothShow();
     void kerningTableIsReadAndChecked();
+    void onlyTheLinesInsideTheFieldAreLaidOut();
     void deviceFontsDrawFromSystemOutlines();
     void openTypeFontsLoadFromData();
 };
@@ -316,6 +317,23 @@ void TextLayoutTest::kerningTableIsReadAndChecked()
     // A table that claims more pairs than the tag holds is an error.
     QByteArray cut = body.left(body.size() - 4);
     QVERIFY_THROWS_EXCEPTION(swf::DecodeError, decode(48, cut));
+}
+
+void TextLayoutTest::onlyTheLinesInsideTheFieldAreLaidOut()
+{
+    // A field 2000 twips high holds five lines of 400: of a thousand
+    // paragraphs, and of lines far wider than the field, only what shows
+    // is placed.
+    QByteArray text;
+    for (int i = 0; i < 1000; ++i)
+        text += QByteArray(200, 'A') + '\r';
+    const auto shown = field(defineFont("A", 1024), defineField(text, 2000, 400, 0x20));
+    QVERIFY(shown);
+    const auto &glyphs = static_cast<const swf::EditTextCharacter &>(*shown).glyphs();
+    // Five lines of glyphs starting left of x = 2000: 40, 440, ..., 1640.
+    QCOMPARE(glyphs.size(), 5 * 5);
+    for (const auto &glyph : glyphs)
+        QVERIFY(glyph.path.boundingRect().top() < 2000);
 }
 
 void TextLayoutTest::deviceFontsDrawFromSystemOutlines()
