@@ -9,15 +9,56 @@ namespace swf {
 
 namespace {
 
-QString decodeEntities(QString text)
+// Named entities of the common set and numeric ones (&#65; &#x41;), in one
+// pass so that "&amp;lt;" stays "&lt;". Anything else is kept as written.
+QString decodeEntities(const QString &text)
 {
-    text.replace(QLatin1String("&lt;"), QLatin1String("<"));
-    text.replace(QLatin1String("&gt;"), QLatin1String(">"));
-    text.replace(QLatin1String("&quot;"), QLatin1String("\""));
-    text.replace(QLatin1String("&apos;"), QLatin1String("'"));
-    text.replace(QLatin1String("&nbsp;"), QString(QChar(0xa0)));
-    text.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    return text;
+    if (!text.contains(QLatin1Char('&')))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        const qsizetype amp = text.indexOf(QLatin1Char('&'), pos);
+        if (amp < 0) {
+            out += QStringView(text).mid(pos);
+            break;
+        }
+        out += QStringView(text).mid(pos, amp - pos);
+        const qsizetype semi = text.indexOf(QLatin1Char(';'), amp);
+        const QString name = semi > amp && semi - amp <= 10 ? text.mid(amp + 1, semi - amp - 1) : QString();
+        QString decoded;
+        if (name == QLatin1String("lt"))
+            decoded = QStringLiteral("<");
+        else if (name == QLatin1String("gt"))
+            decoded = QStringLiteral(">");
+        else if (name == QLatin1String("quot"))
+            decoded = QStringLiteral("\"");
+        else if (name == QLatin1String("apos"))
+            decoded = QStringLiteral("'");
+        else if (name == QLatin1String("nbsp"))
+            decoded = QString(QChar(0xa0));
+        else if (name == QLatin1String("amp"))
+            decoded = QStringLiteral("&");
+        else if (name.startsWith(QLatin1Char('#')) && name.size() > 1) {
+            bool ok = false;
+            const bool hex = name.at(1) == QLatin1Char('x') || name.at(1) == QLatin1Char('X');
+            const uint code = (hex ? name.mid(2) : name.mid(1)).toUInt(&ok, hex ? 16 : 10);
+            // Codes past Unicode, surrogates and NUL are not characters.
+            if (ok && code > 0 && code <= 0x10ffff && (code < 0xd800 || code > 0xdfff)) {
+                const char32_t c = code;
+                decoded = QString::fromUcs4(&c, 1);
+            }
+        }
+        if (decoded.isNull()) {
+            out += QLatin1Char('&');
+            pos = amp + 1;
+        } else {
+            out += decoded;
+            pos = semi + 1;
+        }
+    }
+    return out;
 }
 
 enum class Attribute { Align, Face, Size, Color, Kerning, LetterSpacing };

@@ -138,6 +138,8 @@ private slots:
     void overlappingGlyphsBothShow();
     void overlappingStaticGlyphsBothShow();
     void kerningTableIsReadAndChecked();
+    void htmlEntities_data();
+    void htmlEntities();
     void onlyTheLinesInsideTheFieldAreLaidOut();
     void deviceFontsDrawFromSystemOutlines();
     void openTypeFontsLoadFromData();
@@ -334,6 +336,30 @@ void TextLayoutTest::onlyTheLinesInsideTheFieldAreLaidOut()
     QCOMPARE(glyphs.size(), 5 * 5);
     for (const auto &glyph : glyphs)
         QVERIFY(glyph.path.boundingRect().top() < 2000);
+}
+
+void TextLayoutTest::htmlEntities_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("named") << "&lt;a&gt; &quot;b&quot; &apos;c&apos;" << "<a> \"b\" 'c'";
+    QTest::newRow("decoded once") << "&amp;lt; &amp;amp;" << "&lt; &amp;";
+    QTest::newRow("decimal and hexadecimal") << "&#65;&#x42;&#X63;&#8364;" << QStringLiteral("ABc\u20ac");
+    QTest::newRow("past the basic plane") << "&#x1F600;" << QString::fromUcs4(U"\U0001F600", 1);
+    QTest::newRow("not characters") << "&#0;&#xd800;&#x110000;&#;&#xZZ;" << "&#0;&#xd800;&#x110000;&#;&#xZZ;";
+    QTest::newRow("unknown and unfinished") << "&copy; & &amp" << "&copy; & &amp";
+}
+
+void TextLayoutTest::htmlEntities()
+{
+    QFETCH(QString, html);
+    QFETCH(QString, text);
+    const auto paragraphs = swf::parseHtmlText(html, swf::TextStyle(), swf::TextAlign::Left);
+    QCOMPARE(paragraphs.size(), 1);
+    QString joined;
+    for (const auto &span : paragraphs.first().spans)
+        joined += span.text;
+    QCOMPARE(joined, text);
 }
 
 void TextLayoutTest::deviceFontsDrawFromSystemOutlines()
