@@ -114,12 +114,18 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
         QVector<Char> chars;
         int emptyFace;               // the face of the line when there are no characters
         TextAlign align;
+        double leading, indent, leftMargin, rightMargin;   // twips
     };
     QVector<Paragraph> paragraphs;
     paragraphs.reserve(d.paragraphs.size());
     for (const TextParagraph &source : d.paragraphs) {
         Paragraph paragraph;
         paragraph.align = source.align;
+        const ParagraphFormat &format = source.format;
+        paragraph.leading = format.leading.value_or(d.leading);
+        paragraph.indent = format.indent.value_or(d.indent);
+        paragraph.leftMargin = format.leftMargin.value_or(d.leftMargin) + format.blockIndent.value_or(0);
+        paragraph.rightMargin = format.rightMargin.value_or(d.rightMargin);
         paragraph.emptyFace = styleIndex(source.spans.isEmpty() ? d.style : source.spans.first().style);
         for (const TextSpan &span : source.spans) {
             const int face = styleIndex(span.style);
@@ -172,10 +178,6 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
         faces.append(face);
     }
 
-    // Wrapping lets a line run into the right gutter: players keep lines
-    // that overflow the inner width by a little.
-    const double available = d.bounds.width() - kGutter - d.leftMargin - d.rightMargin;
-    const double inner = d.bounds.width() - 2 * kGutter - d.leftMargin - d.rightMargin;
     const bool wrap = d.wordWrap && d.multiline;
 
     QVector<PlacedGlyph> out;
@@ -185,6 +187,11 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
         // no more than the lines it shows.
         if (top >= d.bounds.bottom())
             break;
+        // Wrapping lets a line run into the right gutter: players keep
+        // lines that overflow the inner width by a little.
+        const double margins = paragraph.leftMargin + paragraph.rightMargin;
+        const double available = d.bounds.width() - kGutter - margins;
+        const double inner = d.bounds.width() - 2 * kGutter - margins;
         const QVector<Char> &chars = paragraph.chars;
         const int n = int(chars.size());
         QVector<int> glyphs(n);
@@ -209,7 +216,7 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
         };
         QVector<Line> lines;
         int lineStart = 0, lastBreak = -1;
-        double x = d.indent;
+        double x = paragraph.indent;
         for (int i = 0; i < n; ++i) {
             const bool space = isSpace(chars[i].code);
             if (wrap && !space && i > lineStart && x + advances[i] > available) {
@@ -248,9 +255,9 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
             for (int i = line.begin; i < visibleEnd; ++i)
                 spaces += isSpace(chars[i].code) ? 1 : 0;
 
-            const double indent = l == 0 ? d.indent : 0;
+            const double indent = l == 0 ? paragraph.indent : 0;
             const double slack = inner - indent - visibleWidth;
-            double x = d.bounds.left() + kGutter + d.leftMargin + indent;
+            double x = d.bounds.left() + kGutter + paragraph.leftMargin + indent;
             double spaceExtra = 0;
             switch (paragraph.align) {
             case TextAlign::Left:
@@ -278,7 +285,7 @@ QVector<EditTextCharacter::PlacedGlyph> EditTextCharacter::layout() const
                 if (isSpace(chars[i].code))
                     x += spaceExtra;
             }
-            top = baseline + descent + d.leading;
+            top = baseline + descent + paragraph.leading;
         }
     }
     return out;

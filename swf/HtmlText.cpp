@@ -61,7 +61,10 @@ QString decodeEntities(const QString &text)
     return out;
 }
 
-enum class Attribute { Align, Face, Size, Color, Kerning, LetterSpacing };
+enum class Attribute {
+    Align, Face, Size, Color, Kerning, LetterSpacing,
+    Leading, Indent, BlockIndent, LeftMargin, RightMargin
+};
 
 QString attribute(const QString &tag, Attribute which)
 {
@@ -74,6 +77,11 @@ QString attribute(const QString &tag, Attribute which)
         QRegularExpression(QStringLiteral("\\bcolor") + value, QRegularExpression::CaseInsensitiveOption),
         QRegularExpression(QStringLiteral("\\bkerning") + value, QRegularExpression::CaseInsensitiveOption),
         QRegularExpression(QStringLiteral("\\bletterSpacing") + value, QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("\\bleading") + value, QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("\\bindent") + value, QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("\\bblockindent") + value, QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("\\bleftmargin") + value, QRegularExpression::CaseInsensitiveOption),
+        QRegularExpression(QStringLiteral("\\brightmargin") + value, QRegularExpression::CaseInsensitiveOption),
     };
     const auto m = patterns[int(which)].match(tag);
     if (!m.hasMatch())
@@ -82,6 +90,15 @@ QString attribute(const QString &tag, Attribute which)
         if (m.capturedStart(i) >= 0)
             return m.captured(i);
     return {};
+}
+
+// A length in pixels as twips; absent or unreadable values leave `out` alone.
+void readPixels(const QString &tag, Attribute which, std::optional<double> &out)
+{
+    bool ok = false;
+    const double pixels = attribute(tag, which).toDouble(&ok);
+    if (ok && std::isfinite(pixels))
+        out = std::clamp(pixels, -10000.0, 10000.0) * 20;
 }
 
 TextAlign alignFrom(const QString &value, TextAlign fallback)
@@ -103,16 +120,17 @@ QVector<TextParagraph> plainTextParagraphs(const QString &text, const TextStyle 
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QVector<TextParagraph> paragraphs;
     for (const QString &line : t.split(QLatin1Char('\n')))
-        paragraphs.append({align, {{line, style}}});
+        paragraphs.append({align, {{line, style}}, {}});
     return paragraphs;
 }
 
 QVector<TextParagraph> parseHtmlText(const QString &html, const TextStyle &defaults, TextAlign align)
 {
-    QVector<TextParagraph> paragraphs(1, TextParagraph{align, {}});
+    QVector<TextParagraph> paragraphs(1, TextParagraph{align, {}, {}});
     // Each opening tag pushes the style it starts; its closing tag pops the
-    // most recent entry of the same name.
+    // most recent entry of the same name. <textformat> keeps its own stack.
     QVector<QPair<QString, TextStyle>> stack{{QString(), defaults}};
+    QVector<ParagraphFormat> formats(1);
     bool paragraphOpen = false;
     auto addText = [&](const QString &raw) {
         const QString text = decodeEntities(raw);
@@ -121,7 +139,7 @@ QVector<TextParagraph> parseHtmlText(const QString &html, const TextStyle &defau
     };
     auto newParagraph = [&](TextAlign a) {
         if (!paragraphs.last().spans.isEmpty() || paragraphOpen)
-            paragraphs.append({a, {}});
+            paragraphs.append({a, {}, formats.last()});
         else
             paragraphs.last().align = a;
     };
@@ -146,10 +164,30 @@ QVector<TextParagraph> parseHtmlText(const QString &html, const TextStyle &defau
             paragraphOpen = true;
             continue;
         }
+        if (name == QLatin1String("textformat")) {
+            if (closing) {
+                if (formats.size() > 1)
+                    formats.removeLast();
+                if (paragraphs.last().spans.isEmpty())
+                    paragraphs.last().format = formats.last();
+            } else {
+                ParagraphFormat format = formats.last();
+                readPixels(tag, Attribute::Leading, format.leading);
+                readPixels(tag, Attribute::Indent, format.indent);
+                readPixels(tag, Attribute::BlockIndent, format.blockIndent);
+                readPixels(tag, Attribute::LeftMargin, format.leftMargin);
+                readPixels(tag, Attribute::RightMargin, format.rightMargin);
+                formats.append(format);
+                // It usually comes before the <p> it formats.
+                if (paragraphs.last().spans.isEmpty())
+                    paragraphs.last().format = format;
+            }
+            continue;
+        }
         if (name == QLatin1String("p") || name == QLatin1String("li")) {
             if (closing) {
                 paragraphOpen = false;
-                paragraphs.append({align, {}});
+                paragraphs.append({align, {}, formats.last()});
             } else {
                 newParagraph(alignFrom(attribute(tag, Attribute::Align), align));
                 paragraphOpen = true;

@@ -138,6 +138,7 @@ private slots:
     void overlappingGlyphsBothShow();
     void overlappingStaticGlyphsBothShow();
     void kerningTableIsReadAndChecked();
+    void textFormatSetsParagraphLayout();
     void htmlEntities_data();
     void htmlEntities();
     void onlyTheLinesInsideTheFieldAreLaidOut();
@@ -336,6 +337,26 @@ void TextLayoutTest::onlyTheLinesInsideTheFieldAreLaidOut()
     QCOMPARE(glyphs.size(), 5 * 5);
     for (const auto &glyph : glyphs)
         QVERIFY(glyph.path.boundingRect().top() < 2000);
+}
+
+void TextLayoutTest::textFormatSetsParagraphLayout()
+{
+    // Glyphs 200 twips square, lines 400 apart without leading.
+    const QByteArray html = "<textformat leading='10' leftmargin='5' indent='-2'><p>A</p><p>AA</p></textformat>"
+                            "<p>A</p><textformat blockindent='3'><p>A</p></textformat>";
+    const auto text = field(defineFont("A", 1024), defineField(html, 3000, 400, 0x20, 0x03));
+    QVERIFY(text);
+    QStringList placed;
+    for (const auto &glyph : static_cast<const swf::EditTextCharacter &>(*text).glyphs()) {
+        const QRectF r = glyph.path.boundingRect();
+        placed.append(QStringLiteral("%1,%2").arg(r.left()).arg(r.bottom()));
+    }
+    // Left margin 100 and indent -40 in the first two paragraphs, 200 of
+    // leading after their lines; then the field's own layout, then a block
+    // indent of 60.
+    const QStringList expected{QStringLiteral("100,440"), QStringLiteral("100,1040"), QStringLiteral("500,1040"),
+                               QStringLiteral("40,1640"), QStringLiteral("100,2040")};
+    QCOMPARE(placed, expected);
 }
 
 void TextLayoutTest::htmlEntities_data()
