@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
     qt6-translations-l10n
-    fonts-comic-neue fonts-liberation
+    fonts-comic-neue fonts-liberation fonts-noto-core
     zlib1g-dev liblzma-dev libgif-dev
     clang libclang-rt-14-dev
     xvfb xauth xdotool imagemagick x11-utils
