@@ -259,6 +259,21 @@ int strengthened(int v, double strength)
 
 } // namespace
 
+void Filter::transformColors(QImage &image, const ColorTransform &cx)
+{
+    if (cx.isIdentity())
+        return;
+    auto channel = [](int v, int mult, int add) { return std::clamp(v * mult / 256 + add, 0, 255); };
+    for (int y = 0; y < image.height(); ++y) {
+        QRgb *p = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = qUnpremultiply(p[x]);
+            p[x] = qPremultiply(qRgba(channel(qRed(c), cx.rMult, cx.rAdd), channel(qGreen(c), cx.gMult, cx.gAdd),
+                                      channel(qBlue(c), cx.bMult, cx.bAdd), channel(qAlpha(c), cx.aMult, cx.aAdd)));
+        }
+    }
+}
+
 int Filter::boxWidth(double size)
 {
     if (!(size > 1))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Records.h"
+
 #include <QColor>
 #include <QImage>
 #include <array>
@@ -49,6 +51,11 @@ struct Filter
     // Applies the filter to a premultiplied image in place; `scale` is the
     // device pixels per stage pixel.
     void apply(QImage &image, double scale) const;
+
+    // Players give a filtered object its colour transform after the
+    // filters, so a glow takes the object's tint: `cx` applied to every
+    // pixel of the premultiplied `image`.
+    static void transformColors(QImage &image, const ColorTransform &cx);
 
     // The width in pixels of one box pass for a blur of `size` device
     // pixels: players centre the window on a pixel, so it is odd.

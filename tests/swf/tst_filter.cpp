@@ -76,6 +76,7 @@ private slots:
     void gradientGlowTakesItsColourFromTheRamp();
     void convolution();
     void oversizedConvolutionIsLeftOut();
+    void colourTransformTintsTheGlow();
 };
 
 void TestFilter::readList()
@@ -382,6 +383,27 @@ void TestFilter::oversizedConvolutionIsLeftOut()
     const QImage before = image;
     f.apply(image, 1);
     QCOMPARE(image, before);
+}
+
+void TestFilter::colourTransformTintsTheGlow()
+{
+    // A black glow around a white square, then red added: the glow turns
+    // red, its alpha kept; what was transparent stays so.
+    swf::Filter f;
+    f.type = swf::Filter::Type::Glow;
+    f.color = Qt::black;
+    f.blurX = f.blurY = 3;
+    QImage image = square(30, QRect(10, 10, 10, 10), Qt::white);
+    f.apply(image, 1);
+    const int glowAlpha = qAlpha(image.pixel(9, 15));
+    QVERIFY(glowAlpha > 0 && glowAlpha < 255);
+    swf::ColorTransform cx;
+    cx.rAdd = 255;
+    cx.gMult = 128;
+    swf::Filter::transformColors(image, cx);
+    QVERIFY(near(image.pixelColor(9, 15), QColor(255, 0, 0, glowAlpha)));
+    QVERIFY(near(image.pixelColor(15, 15), QColor(255, 128, 255)));
+    QCOMPARE(qAlpha(image.pixel(2, 2)), 0);
 }
 
 QTEST_MAIN(TestFilter)
