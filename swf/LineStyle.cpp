@@ -33,7 +33,23 @@ void LineStyle::stroke(QPainter &painter, const QPainterPath &path, const ColorT
     QTransform stretch;
     bool stretched = false;
     double devicePixels = width * deviceScale;
-    if (noHScale && noVScale) {
+    const bool followsMatrix = noHScale && noVScale && !axisAligned;
+    if (followsMatrix) {
+        // Under a rotation or a skew the stroke keeps its width in pixels
+        // across its thinnest direction only: it is made in the shape's
+        // twips, at the width that the matrix's smallest stretch brings to
+        // width / 20 pixels, and follows the matrix like any stroke, so the
+        // outline of a squeezed shape is thicker where it is stretched.
+        devicePixels = width / 20.0;
+        const double sum = world.m11() * world.m11() + world.m12() * world.m12()
+                         + world.m21() * world.m21() + world.m22() * world.m22();
+        const double det = world.m11() * world.m22() - world.m12() * world.m21();
+        const double smallest = std::sqrt(std::max(0.0, (sum - std::sqrt(std::max(0.0, sum * sum - 4 * det * det))) / 2));
+        if (smallest > 0 && std::isfinite(smallest))
+            pen.setWidthF(devicePixels / smallest);
+        else
+            devicePixels = 0;    // squeezed flat: a hairline
+    } else if (noHScale && noVScale) {
         devicePixels = width / 20.0;
     } else if (noHScale || noVScale) {
         stretched = axisAligned;
@@ -46,7 +62,7 @@ void LineStyle::stroke(QPainter &painter, const QPainterPath &path, const ColorT
         pen.setCosmetic(true);
         pen.setWidthF(1.0);
         stretched = false;
-    } else if ((noHScale || noVScale) && !stretched) {
+    } else if ((noHScale || noVScale) && !followsMatrix && !stretched) {
         pen.setCosmetic(true);
         pen.setWidthF(devicePixels);
     } else if (stretched && brush.style() != Qt::SolidPattern) {
