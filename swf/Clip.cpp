@@ -13,13 +13,25 @@ Clip::Clip(ClipWorld &world, const Timeline *timeline, Clip *parent, int nesting
 
 Clip::~Clip()
 {
-    m_world.liveObjects -= int(m_objects.size());
+    m_world.liveObjects -= count(m_objects);
     // A child may outlive this clip while its actions run; it must not
     // reach back to a parent that is gone.
     for (auto &[depth, object] : m_objects) {
         if (object.clip)
             object.clip->m_parent = nullptr;
+        for (DisplayObject &under : object.beneath) {
+            if (under.clip)
+                under.clip->m_parent = nullptr;
+        }
     }
+}
+
+int Clip::count(const std::map<int, DisplayObject> &objects)
+{
+    int n = 0;
+    for (const auto &[depth, object] : objects)
+        n += 1 + int(object.beneath.size());
+    return n;
 }
 
 int Clip::frameCount() const
@@ -42,6 +54,10 @@ void Clip::advance()
         gotoFrame(m_frame + 1 >= frameCount() ? 0 : m_frame + 1);
     std::vector<std::shared_ptr<Clip>> children;
     for (auto &[depth, object] : m_objects) {
+        for (const DisplayObject &under : object.beneath) {
+            if (under.clip && under.bornTick < m_world.tick)
+                children.push_back(under.clip);
+        }
         if (object.clip && object.bornTick < m_world.tick)
             children.push_back(object.clip);
     }
@@ -63,7 +79,7 @@ void Clip::gotoFrame(int frame)
         for (int f = 0; f <= frame; ++f)
             runCommands(f);
         m_previous = nullptr;
-        m_world.liveObjects -= int(previous.size());
+        m_world.liveObjects -= count(previous);
     } else {
         for (int f = m_frame + 1; f <= frame; ++f)
             runCommands(f);
@@ -88,6 +104,10 @@ Clip *Clip::child(const QString &name) const
     for (const auto &[depth, object] : m_objects) {
         if (object.clip && object.name.compare(name, Qt::CaseInsensitive) == 0)
             return object.clip.get();
+        for (const DisplayObject &under : object.beneath) {
+            if (under.clip && under.name.compare(name, Qt::CaseInsensitive) == 0)
+                return under.clip.get();
+        }
     }
     return nullptr;
 }
@@ -127,8 +147,11 @@ void Clip::queueActions(int frame)
 
 void Clip::erase(int depth)
 {
-    if (m_objects.erase(depth))
-        --m_world.liveObjects;
+    auto it = m_objects.find(depth);
+    if (it == m_objects.end())
+        return;
+    m_world.liveObjects -= 1 + int(it->second.beneath.size());
+    m_objects.erase(it);
 }
 
 DisplayObject *Clip::create(int depth, int characterId)
@@ -152,20 +175,32 @@ DisplayObject *Clip::create(int depth, int characterId)
             object.filters.reset();
             object.cacheAsBitmap = false;
             object.name.clear();
+            // The frames being run place them again.
+            m_world.liveObjects -= int(object.beneath.size());
+            object.beneath.clear();
             return &object;
         }
     }
-    if (m_world.liveObjects >= ClipWorld::MaxObjects || m_world.overBudget())
+    DisplayObject object;
+    if (!initialise(object, characterId))
         return nullptr;
+    DisplayObject &placed = m_objects[depth];
+    placed = std::move(object);
+    return &placed;
+}
+
+bool Clip::initialise(DisplayObject &object, int characterId)
+{
+    if (m_world.liveObjects >= ClipWorld::MaxObjects || m_world.overBudget())
+        return false;
     ++m_world.liveObjects;
     ++m_world.objectsCreated;
-    DisplayObject &object = m_objects[depth];
     object.characterId = characterId;
     object.character = m_world.movie->character(characterId);
     object.bornTick = m_world.tick;
     object.placedFrame = m_timeline ? m_running : -1;
     instantiate(object);
-    return &object;
+    return true;
 }
 
 void Clip::instantiate(DisplayObject &object)
@@ -195,10 +230,21 @@ void Clip::apply(const DisplayCommand &command)
     DisplayObject *object = nullptr;
     auto it = m_objects.find(command.depth);
     if (!command.move) {
-        // Players ignore a placement at a depth already taken.
-        if (!command.characterId || it != m_objects.end())
+        if (!command.characterId)
             return;
-        object = create(command.depth, *command.characterId);
+        if (it != m_objects.end()) {
+            // Players from version 6 on ignore a placement at a depth
+            // already taken; older movies keep it, beneath.
+            if (!m_timeline || m_world.movie->info().version > 5)
+                return;
+            DisplayObject extra;
+            if (!initialise(extra, *command.characterId))
+                return;
+            it->second.beneath.push_back(std::move(extra));
+            object = &it->second.beneath.back();
+        } else {
+            object = create(command.depth, *command.characterId);
+        }
     } else if (it == m_objects.end()) {
         if (!command.characterId)
             return;

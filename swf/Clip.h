@@ -28,6 +28,11 @@ struct DisplayObject
     std::shared_ptr<Clip> clip;      // sprites and buttons: their own display list
     unsigned long long bornTick = 0; // objects do not advance on the tick that placed them
     int placedFrame = -1;            // the parent's frame whose tag placed it; -1: not a timeline's
+    // Movies up to version 5 keep a second placement at a taken depth: the
+    // newcomers, in the order they came, are drawn beneath the object that
+    // holds the depth, each below the ones before it, and go when it goes.
+    // Tags naming the depth act on the holder.
+    std::vector<DisplayObject> beneath;
 };
 
 // What every clip of one player shares while it runs: the movie, the tick
@@ -108,6 +113,8 @@ private:
     void apply(const DisplayCommand &command);
     void queueActions(int frame);
     DisplayObject *create(int depth, int characterId);
+    bool initialise(DisplayObject &object, int characterId);
+    static int count(const std::map<int, DisplayObject> &objects);
     void instantiate(DisplayObject &object);
     void erase(int depth);
 

@@ -26,6 +26,8 @@ void collectMask(const DisplayObject &object, const Matrix &m, std::vector<MaskP
     if (object.clip) {
         for (const auto &[depth, child] : object.clip->objects()) {
             // Masks inside a mask do not mask; they are part of its shape.
+            for (const DisplayObject &under : child.beneath)
+                collectMask(under, under.matrix * m, out);
             collectMask(child, child.matrix * m, out);
         }
     } else if (object.character) {
@@ -41,8 +43,11 @@ QRectF deviceBounds(const DisplayObject &object, const Matrix &m)
 {
     if (object.clip) {
         QRectF all;
-        for (const auto &[depth, child] : object.clip->objects())
+        for (const auto &[depth, child] : object.clip->objects()) {
+            for (const DisplayObject &under : child.beneath)
+                all |= deviceBounds(under, under.matrix * m);
             all |= deviceBounds(child, child.matrix * m);
+        }
         return all;
     }
     if (!object.character)
@@ -164,6 +169,22 @@ void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const 
             close();
         const bool hidden = !layers.empty() && !layers.back().image;
         const QRect current = layers.empty() ? area : layers.back().rect;
+        auto drawHere = [&](const DisplayObject &one) {
+            if (layers.empty()) {
+                drawObject(p, area, one, one.matrix * m, cx);
+            } else {
+                Layer &top = layers.back();
+                const Matrix shift = QTransform::fromTranslate(-top.rect.x(), -top.rect.y());
+                drawObject(*top.painter, QRect(QPoint(0, 0), top.rect.size()), one,
+                           one.matrix * m * shift, cx);
+            }
+        };
+        // Objects kept beneath the depth's holder, the latest lowest; a
+        // mask among them masks nothing.
+        for (auto under = object.beneath.rbegin(); under != object.beneath.rend() && !hidden; ++under) {
+            if (under->clipDepth == 0)
+                drawHere(*under);
+        }
         if (object.clipDepth > 0) {
             Layer layer;
             layer.clipDepth = object.clipDepth;
@@ -184,14 +205,7 @@ void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const 
         }
         if (hidden)
             continue;
-        if (layers.empty()) {
-            drawObject(p, area, object, object.matrix * m, cx);
-        } else {
-            Layer &top = layers.back();
-            const Matrix shift = QTransform::fromTranslate(-top.rect.x(), -top.rect.y());
-            drawObject(*top.painter, QRect(QPoint(0, 0), top.rect.size()), object,
-                       object.matrix * m * shift, cx);
-        }
+        drawHere(object);
     }
     while (!layers.empty())
         close();
