@@ -64,6 +64,46 @@ QPainterPath closedContours(const QVector<ShapeEdge> &edges, Qt::FillRule rule)
     return path;
 }
 
+// Without anti-aliasing a pixel is in or out by its centre, so where the
+// lines that stand for a curve run decides whole pixels. Players cut each
+// curve into equal steps of its parameter, as few as keep the chord within
+// a tenth of a device pixel of the curve; so does this, for the fills.
+QPainterPath flattenedForDevice(const QPainterPath &path, const QTransform &toDevice)
+{
+    constexpr double kTolerance = 0.1;   // device pixels
+    constexpr int kMaxSteps = 256;
+    QPainterPath out;
+    out.setFillRule(path.fillRule());
+    QPointF last;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (!e.isCurveTo() || i + 2 >= path.elementCount()) {
+            if (e.isMoveTo())
+                out.moveTo(e);
+            else
+                out.lineTo(e);
+            last = e;
+            continue;
+        }
+        // Qt keeps a quadratic curve as the cubic with the same points.
+        const QPointF c1 = e, c2 = path.elementAt(i + 1), to = path.elementAt(i + 2);
+        const QPointF control = (3 * c1 - last) / 2;
+        // The chord of a quadratic strays at most a quarter of this.
+        const QPointF bend = toDevice.map(last - 2 * control + to) - toDevice.map(QPointF());
+        const double stray = std::hypot(bend.x(), bend.y()) / 4;
+        const double wanted = std::ceil(std::sqrt(stray / kTolerance));
+        const int steps = std::isfinite(wanted) ? int(std::clamp(wanted, 1.0, double(kMaxSteps))) : 1;
+        for (int k = 1; k < steps; ++k) {
+            const double t = double(k) / steps, u = 1 - t;
+            out.lineTo(last * (u * u * u) + c1 * (3 * u * u * t) + c2 * (3 * u * t * t) + to * (t * t * t));
+        }
+        out.lineTo(to);
+        last = to;
+        i += 2;
+    }
+    return out;
+}
+
 ShapeEdge reversed(const ShapeEdge &e)
 {
     ShapeEdge r = e;
@@ -143,7 +183,8 @@ void ShapeDrawing::drawLayers(const RenderContext &context, int first, int end) 
         if (layer.isStroke)
             layer.line.stroke(painter, layer.path, context.cxform, deviceScale);
         else
-            layer.fill.fill(painter, layer.path, context.cxform);
+            layer.fill.fill(painter, context.antialias ? layer.path : flattenedForDevice(layer.path, toDevice),
+                            context.cxform);
     }
     painter.setRenderHint(QPainter::Antialiasing, oldAntialias);
     painter.setTransform(old);
