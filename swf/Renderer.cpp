@@ -251,12 +251,16 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
         QPainter lp(&layer);
         ++m_blendGroups;
         drawContent(lp, QRect(QPoint(0, 0), rect.size()), object,
-                    m * QTransform::fromTranslate(-rect.x(), -rect.y()), combined);
+                    m * QTransform::fromTranslate(-rect.x(), -rect.y()),
+                    filtered ? ColorTransform() : combined);
         --m_blendGroups;
     }
     if (filtered)
         for (const Filter &f : *object.filters)
             f.apply(layer, m_stageScale * m_dpr);
+    // The colour transform tints the filtered picture, glow and shadow included.
+    if (filtered)
+        Filter::transformColors(layer, combined);
     --m_layers;
     if (mode == 10) {
         // Invert: the backdrop's colours turned over wherever the layer

@@ -28,8 +28,9 @@ QByteArray fixed16(double v)
 }
 
 // A 40 x 40 px stage holding a grey square from 10 to 30 px, drawn through
-// `filterBody` (one FILTER record, id first).
-std::unique_ptr<swf::Player> squareWithFilter(const QByteArray &filterBody)
+// `filterBody` (one FILTER record, id first), red added by its colour
+// transform when `reddened`.
+std::unique_ptr<swf::Player> squareWithFilter(const QByteArray &filterBody, bool reddened = false)
 {
     SwfWriter shape;
     shape.u16(1).rect(200, 600, 200, 600);
@@ -40,7 +41,11 @@ std::unique_ptr<swf::Player> squareWithFilter(const QByteArray &filterBody)
     shape.lineTo(400, 0).lineTo(0, 400).lineTo(-400, 0).lineTo(0, -400).endShape();
 
     SwfWriter place;
-    place.u8(0x06).u8(0x01).u16(1).u16(1).matrix();
+    place.u8(reddened ? 0x0e : 0x06).u8(0x01).u16(1).u16(1).matrix();
+    if (reddened) {
+        place.flag(true).flag(false).ub(4, 10);       // add terms only, 10 bits each
+        place.sb(10, 255).sb(10, 0).sb(10, 0).sb(10, 0).flush();
+    }
     place.u8(1).bytes(filterBody);
 
     SwfWriter file;
@@ -77,6 +82,7 @@ private slots:
     void bevelLightsTheSideAwayFromTheAngle();
     void glowWithoutTheObject();
     void dropShadowFollowsItsAngle();
+    void colourTransformTintsTheGlow();
 };
 
 void FiltersTest::blurScalesWithTheView_data()
@@ -145,6 +151,19 @@ void FiltersTest::dropShadowFollowsItsAngle()
     COMPARE_PIXEL(image, 20, 31, Qt::black);   // below the square
     COMPARE_PIXEL(image, 31, 20, Qt::white);   // not beside it
     COMPARE_PIXEL(image, 20, 20, grey);
+}
+
+void FiltersTest::colourTransformTintsTheGlow()
+{
+    // A black glow on an object whose colour transform adds red: players
+    // tint the filtered picture, so the glow turns red too.
+    auto player = squareWithFilter(glow(Qt::black, 3, 0x20 | 1), true);
+    QVERIFY(player);
+    const QImage image = player->renderImage();
+    COMPARE_PIXEL(image, 20, 20, QColor(255, 128, 128));
+    const QRgb glowPixel = image.pixel(9, 20);
+    QVERIFY2(qRed(glowPixel) == 255 && qGreen(glowPixel) < 240 && qGreen(glowPixel) == qBlue(glowPixel),
+             testsupport::describe(glowPixel));
 }
 
 QTEST_MAIN(FiltersTest)
