@@ -53,6 +53,9 @@ struct Hasher
             mix(object.clip.get());
             list(*object.clip);
         }
+        mix(std::uint64_t(object.beneath.size()));
+        for (const DisplayObject &under : object.beneath)
+            placed(under);
     }
 };
 
