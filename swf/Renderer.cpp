@@ -218,8 +218,10 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
     // land on whole pixels.
     Matrix m = placed;
     if (object.cacheAsBitmap || (object.filters && !object.filters->empty()))
-        m.setMatrix(m.m11(), m.m12(), m.m13(), m.m21(), m.m22(), m.m23(), std::round(m.dx()),
-                    std::round(m.dy()), m.m33());
+        // Players drop the fraction rather than round it: at 4.95 px the
+        // picture lands on pixel 4.
+        m.setMatrix(m.m11(), m.m12(), m.m13(), m.m21(), m.m22(), m.m23(), std::floor(m.dx()),
+                    std::floor(m.dy()), m.m33());
     const ColorTransform combined = cx.combined(object.cxform);
     const int mode = object.blendMode > 14 ? 0 : object.blendMode;
     const bool filtered = object.filters && !object.filters->empty();

@@ -30,7 +30,8 @@ QByteArray fixed16(double v)
 // A 40 x 40 px stage holding a grey square from 10 to 30 px, drawn through
 // `filterBody` (one FILTER record, id first), red added by its colour
 // transform when `reddened`.
-std::unique_ptr<swf::Player> squareWithFilter(const QByteArray &filterBody, bool reddened = false)
+std::unique_ptr<swf::Player> squareWithFilter(const QByteArray &filterBody, bool reddened = false,
+                                              int translation = 0)
 {
     SwfWriter shape;
     shape.u16(1).rect(200, 600, 200, 600);
@@ -41,7 +42,7 @@ std::unique_ptr<swf::Player> squareWithFilter(const QByteArray &filterBody, bool
     shape.lineTo(400, 0).lineTo(0, 400).lineTo(-400, 0).lineTo(0, -400).endShape();
 
     SwfWriter place;
-    place.u8(reddened ? 0x0e : 0x06).u8(0x01).u16(1).u16(1).matrix();
+    place.u8(reddened ? 0x0e : 0x06).u8(0x01).u16(1).u16(1).matrix(1, 1, translation, translation);
     if (reddened) {
         place.flag(true).flag(false).ub(4, 10);       // add terms only, 10 bits each
         place.sb(10, 255).sb(10, 0).sb(10, 0).sb(10, 0).flush();
@@ -83,6 +84,7 @@ private slots:
     void glowWithoutTheObject();
     void dropShadowFollowsItsAngle();
     void colourTransformTintsTheGlow();
+    void filteredObjectDropsItsFraction();
 };
 
 void FiltersTest::blurScalesWithTheView_data()
@@ -164,6 +166,19 @@ void FiltersTest::colourTransformTintsTheGlow()
     const QRgb glowPixel = image.pixel(9, 20);
     QVERIFY2(qRed(glowPixel) == 255 && qGreen(glowPixel) < 240 && qGreen(glowPixel) == qBlue(glowPixel),
              testsupport::describe(glowPixel));
+}
+
+void FiltersTest::filteredObjectDropsItsFraction()
+{
+    // Placed 1.9 px right and down: the filtered picture lands 1 px off.
+    auto player = squareWithFilter(glow(Qt::black, 0, 0x20 | 1), false, 38);
+    QVERIFY(player);
+    const QImage image = player->renderImage();
+    COMPARE_PIXEL(image, 11, 11, grey);
+    COMPARE_PIXEL(image, 10, 20, Qt::white);
+    COMPARE_PIXEL(image, 20, 10, Qt::white);
+    COMPARE_PIXEL(image, 30, 30, grey);
+    COMPARE_PIXEL(image, 31, 31, Qt::white);
 }
 
 QTEST_MAIN(FiltersTest)
