@@ -1,5 +1,7 @@
 #include "ShapeDrawing.h"
 
+#include "CoverageFill.h"
+
 #include <QHash>
 #include <QPainter>
 #include <algorithm>
@@ -182,9 +184,15 @@ void ShapeDrawing::drawLayers(const RenderContext &context, int first, int end) 
         const Layer &layer = m_layers[i];
         if (layer.isStroke)
             layer.line.stroke(painter, layer.path, context.cxform, deviceScale);
-        else
-            layer.fill.fill(painter, context.antialias ? layer.path : flattenedForDevice(layer.path, toDevice),
-                            context.cxform);
+        else if (!context.antialias)
+            layer.fill.fill(painter, flattenedForDevice(layer.path, toDevice), context.cxform);
+        else if (layer.fill.kind == FillStyle::Kind::Bitmap
+                 || !CoverageFill::fill(painter, layer.path, toDevice, [&](QPainter &p, const QRectF &area) {
+                     QPainterPath all;
+                     all.addRect(area);
+                     layer.fill.fill(p, all, context.cxform);
+                 }))
+            layer.fill.fill(painter, layer.path, context.cxform);
     }
     painter.setRenderHint(QPainter::Antialiasing, oldAntialias);
     painter.setTransform(old);

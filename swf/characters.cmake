@@ -4,6 +4,7 @@ set(SWF_CHARACTER_SOURCES
     BitmapCharacter.cpp BitmapCharacter.h
     BitmapDecoder.cpp BitmapDecoder.h
     CharacterDecoder.cpp
+    CoverageFill.cpp CoverageFill.h
     DeviceFont.cpp DeviceFont.h
     EditTextCharacter.cpp EditTextCharacter.h
     FillStyle.cpp FillStyle.h
