@@ -1,6 +1,7 @@
 #include "Renderer.h"
 
 #include "Clip.h"
+#include "CoverageFill.h"
 
 #include <QImage>
 #include <cmath>
@@ -150,8 +151,15 @@ void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const 
             mp.setPen(Qt::NoPen);
             mp.setBrush(Qt::black);
             for (const MaskPiece &piece : layer.pieces) {
-                mp.setTransform(piece.matrix * shift);
-                mp.drawPath(piece.path);
+                const QTransform toMask = piece.matrix * shift;
+                const bool sampled = m_antialias
+                    && CoverageFill::fill(mp, piece.path, toMask, [](QPainter &painter, const QRectF &area) {
+                           painter.fillRect(area, Qt::black);
+                       });
+                if (!sampled) {
+                    mp.setTransform(toMask);
+                    mp.drawPath(piece.path);
+                }
             }
         }
         layer.painter->setCompositionMode(QPainter::CompositionMode_DestinationIn);
@@ -170,6 +178,8 @@ void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const 
         const bool hidden = !layers.empty() && !layers.back().image;
         const QRect current = layers.empty() ? area : layers.back().rect;
         auto drawHere = [&](const DisplayObject &one) {
+            if (!one.visible)
+                return;
             if (layers.empty()) {
                 drawObject(p, area, one, one.matrix * m, cx);
             } else {

@@ -31,9 +31,21 @@ QByteArray rectangle(int id, QRect r, const QColor &color)
     return w.data();
 }
 
-QByteArray placement(int depth, int id)
+QByteArray placement(int depth, int id, int clipDepth = 0)
 {
-    return SwfWriter().u8(0x02).u16(depth).u16(id).data();
+    SwfWriter w;
+    w.u8(clipDepth ? 0x42 : 0x02).u16(depth).u16(id);
+    if (clipDepth)
+        w.u16(clipDepth);
+    return w.data();
+}
+
+QByteArray movie(int version, const QByteArray &tags, int frames)
+{
+    SwfWriter header;
+    header.rect(0, 2000, 0, 2000).u16(12 << 8).u16(frames);
+    const QByteArray rest = header.data() + tags;
+    return SwfWriter().bytes("FWS").u8(version).u32(std::uint32_t(8 + rest.size())).bytes(rest).data();
 }
 
 // A 100 x 100 pixel movie: a red square at depth 1 on frame 1, a blue one
@@ -49,15 +61,27 @@ QByteArray twoAtOneDepth(int version)
     tag(tags, 26, placement(1, 2));
     tag(tags, 1, {});
     tag(tags, 0, {});
-    SwfWriter header;
-    header.rect(0, 2000, 0, 2000).u16(12 << 8).u16(2);
-    const QByteArray rest = header.data() + tags.data();
-    return SwfWriter().bytes("FWS").u8(version).u32(std::uint32_t(8 + rest.size())).bytes(rest).data();
+    return movie(version, tags.data(), 2);
+}
+
+// A red square under a mask whose right edge runs `maskRight` twips from
+// the left of the stage.
+QByteArray maskedSquare(int maskRight)
+{
+    SwfWriter tags;
+    tag(tags, 9, SwfWriter().rgb(Qt::white).data());
+    tag(tags, 2, rectangle(1, QRect(0, 0, maskRight, 2000), Qt::black));
+    tag(tags, 2, rectangle(2, QRect(0, 0, 2000, 2000), Qt::red));
+    tag(tags, 26, placement(1, 1, 2));
+    tag(tags, 26, placement(2, 2));
+    tag(tags, 1, {});
+    tag(tags, 0, {});
+    return movie(8, tags.data(), 1);
 }
 
 } // namespace
 
-class TestEdgeDepths : public QObject
+class TestEdgeDisplayList : public QObject
 {
     Q_OBJECT
 
@@ -65,9 +89,11 @@ private slots:
     void secondPlacementAtTakenDepth_data();
     void secondPlacementAtTakenDepth();
     void rewindDropsWhatLiesBeneath();
+    void maskEdgesCoverInSixteenths_data();
+    void maskEdgesCoverInSixteenths();
 };
 
-void TestEdgeDepths::secondPlacementAtTakenDepth_data()
+void TestEdgeDisplayList::secondPlacementAtTakenDepth_data()
 {
     QTest::addColumn<int>("version");
     QTest::addColumn<bool>("kept");
@@ -77,7 +103,7 @@ void TestEdgeDepths::secondPlacementAtTakenDepth_data()
     QTest::newRow("version 8") << 8 << false;
 }
 
-void TestEdgeDepths::secondPlacementAtTakenDepth()
+void TestEdgeDisplayList::secondPlacementAtTakenDepth()
 {
     QFETCH(int, version);
     QFETCH(bool, kept);
@@ -95,7 +121,7 @@ void TestEdgeDepths::secondPlacementAtTakenDepth()
     QCOMPARE(int(objects.at(1).beneath.size()), kept ? 1 : 0);
 }
 
-void TestEdgeDepths::rewindDropsWhatLiesBeneath()
+void TestEdgeDisplayList::rewindDropsWhatLiesBeneath()
 {
     // The movie loops: going back to frame 1 rebuilds the list, which holds
     // the red square alone again.
@@ -110,5 +136,31 @@ void TestEdgeDepths::rewindDropsWhatLiesBeneath()
     QVERIFY(player->rootClip().objects().at(1).beneath.empty());
 }
 
-QTEST_MAIN(TestEdgeDepths)
-#include "tst_edges_depths.moc"
+void TestEdgeDisplayList::maskEdgesCoverInSixteenths_data()
+{
+    QTest::addColumn<int>("maskRight");  // twips; pixel column 10 spans 200..220
+    QTest::addColumn<int>("green");      // what red over white leaves of green there
+
+    // A mask lets through as many sixteenths of a pixel as of its 4 x 4
+    // samples (at 1/8, 3/8, 5/8, 7/8) it covers; one between samples lets
+    // nothing through.
+    QTest::newRow("between samples") << 202 << 255;
+    QTest::newRow("one column") << 204 << 191;
+    QTest::newRow("half") << 210 << 127;
+    QTest::newRow("whole") << 220 << 0;
+}
+
+void TestEdgeDisplayList::maskEdgesCoverInSixteenths()
+{
+    QFETCH(int, maskRight);
+    QFETCH(int, green);
+    auto player = swf::Player::fromBytes(maskedSquare(maskRight));
+    QVERIFY(player);
+    const QImage image = player->renderImage();
+    COMPARE_PIXEL(image, 5, 10, QColor(Qt::red));
+    COMPARE_PIXEL(image, 10, 10, QColor(255, green, green));
+    COMPARE_PIXEL(image, 15, 10, QColor(Qt::white));
+}
+
+QTEST_MAIN(TestEdgeDisplayList)
+#include "tst_edges_displaylist.moc"
