@@ -174,6 +174,7 @@ DisplayObject *Clip::create(int depth, int characterId)
             object.blendMode = 0;
             object.filters.reset();
             object.cacheAsBitmap = false;
+            object.visible = true;
             object.name.clear();
             // The frames being run place them again.
             m_world.liveObjects -= int(object.beneath.size());
@@ -282,6 +283,8 @@ void Clip::apply(const DisplayCommand &command)
         object->filters = *command.filters;
     if (command.cacheAsBitmap)
         object->cacheAsBitmap = *command.cacheAsBitmap;
+    if (command.visible)
+        object->visible = *command.visible;
 }
 
 } // namespace swf

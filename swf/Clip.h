@@ -24,6 +24,7 @@ struct DisplayObject
     int blendMode = 0;
     FilterList filters;             // null: none
     bool cacheAsBitmap = false;
+    bool visible = true;             // hidden objects still run their timelines
     QString name;
     std::shared_ptr<Clip> clip;      // sprites and buttons: their own display list
     unsigned long long bornTick = 0; // objects do not advance on the tick that placed them

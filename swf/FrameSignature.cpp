@@ -45,7 +45,8 @@ struct Hasher
         for (int v : {c.rMult, c.gMult, c.bMult, c.aMult, c.rAdd, c.gAdd, c.bAdd, c.aAdd})
             mix(std::uint64_t(std::uint32_t(v)));
         mix(std::uint64_t(std::uint32_t(object.ratio)) << 32 | std::uint32_t(object.clipDepth));
-        mix(std::uint64_t(std::uint32_t(object.blendMode)) << 1 | (object.cacheAsBitmap ? 1 : 0));
+        mix(std::uint64_t(std::uint32_t(object.blendMode)) << 2 | (object.cacheAsBitmap ? 2 : 0)
+            | (object.visible ? 1 : 0));
         mix(object.filters.get());
         if (object.character && object.character->type() == Character::Type::EditText)
             unique = true;

@@ -216,8 +216,10 @@ void MovieDecoder::readPlace(int code, BitReader &body, Frame &frame)
             c.blendMode = body.u8();
         if (flags2 & 0x04)
             c.cacheAsBitmap = body.u8() != 0;
-        // Visibility, background colour and clip actions follow; the
-        // reward animations use none of them.
+        if (flags2 & 0x20)
+            c.visible = body.u8() != 0;
+        // The background colour and clip actions follow; the reward
+        // animations use neither.
     }
     frame.commands.push_back(std::move(c));
 }

@@ -28,6 +28,7 @@ struct DisplayCommand
     std::optional<int> blendMode;    // 0 and 1 are "normal"
     std::optional<FilterList> filters;
     std::optional<bool> cacheAsBitmap;
+    std::optional<bool> visible;
 };
 
 // A timeline action the engine runs; the others are skipped when decoded.
