@@ -1,9 +1,11 @@
 #include "LineStyle.h"
 
+#include "CoverageFill.h"
 #include "Interpolation.h"
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QPen>
 #include <cmath>
 
@@ -74,7 +76,14 @@ void LineStyle::stroke(QPainter &painter, const QPainterPath &path, const ColorT
     if (opacity < 1.0)
         painter.setOpacity(oldOpacity * opacity);
     if (!stretched) {
-        painter.strokePath(path, pen);
+        // Strokes two pixels wide or more are covered like fills; thinner
+        // ones keep Qt's lines, which stay solid across at least a pixel.
+        const bool sampled = painter.testRenderHint(QPainter::Antialiasing) && !pen.isCosmetic()
+            && devicePixels >= 2.0
+            && CoverageFill::fill(painter, QPainterPathStroker(pen).createStroke(path), world,
+                                  [&pen](QPainter &p, const QRectF &area) { p.fillRect(area, pen.brush()); });
+        if (!sampled)
+            painter.strokePath(path, pen);
     } else {
         painter.setTransform(stretch.inverted() * world);
         painter.strokePath(stretch.map(path), pen);

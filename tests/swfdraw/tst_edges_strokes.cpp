@@ -1,3 +1,4 @@
+#include "RasterCache.h"
 #include "SwfWriter.h"
 #include "TestSupport.h"
 
@@ -25,6 +26,21 @@ QByteArray nonScalingSquare()
     return w.data();
 }
 
+// A DefineShape body: a black line 44 twips (2.2 pixels) wide across the
+// whole picture, its middle `y` twips down.
+QByteArray wideLine(int y)
+{
+    SwfWriter w;
+    w.u16(1).rect(-400, 2400, 0, 2000);
+    w.u8(0);
+    w.u8(1).u16(44).rgb(Qt::black);
+    w.ub(4, 0).ub(4, 1);
+    w.styleChange(-1, -1, 1, true, -400, y, 0, 1);
+    w.lineTo(2800, 0);
+    w.endShape();
+    return w.data();
+}
+
 // How many pixels in a run are painted green, along a row or a column.
 int greenRun(const QImage &image, QPoint start, QPoint step, int length)
 {
@@ -46,6 +62,7 @@ class TestEdgeStrokes : public QObject
 private slots:
     void nonScalingStrokeKeepsItsThinnestWidth_data();
     void nonScalingStrokeKeepsItsThinnestWidth();
+    void strokeEdgesCoverInSixteenths();
 };
 
 void TestEdgeStrokes::nonScalingStrokeKeepsItsThinnestWidth_data()
@@ -79,6 +96,25 @@ void TestEdgeStrokes::nonScalingStrokeKeepsItsThinnestWidth()
     const QImage image = render(*shape, QSize(200, 200), matrix);
     const int top = greenRun(image, QPoint(100, 20), QPoint(0, 1), 40);
     QVERIFY2(std::abs(top - topWidth) <= 1, QByteArray::number(top));
+}
+
+void TestEdgeStrokes::strokeEdgesCoverInSixteenths()
+{
+    // The blend onto the picture is checked, not the cache's blit.
+    swf::rastercache::setEnabled(false);
+    // From y = 10.0 to 12.2 pixels: rows 10 and 11 hold all sixteen
+    // samples, row 12 the four at 1/8 of its height.
+    const swf::CharacterPtr line = decode(2, wideLine(222));
+    QVERIFY(line);
+    const QImage image = render(*line, QSize(40, 40));
+    for (int x : {0, 17, 39}) {
+        QCOMPARE(qRed(image.pixel(x, 9)), 255);
+        QCOMPARE(qRed(image.pixel(x, 10)), 0);
+        QCOMPARE(qRed(image.pixel(x, 11)), 0);
+        QCOMPARE(qRed(image.pixel(x, 12)), 191);
+        QCOMPARE(qRed(image.pixel(x, 13)), 255);
+    }
+    swf::rastercache::setEnabled(true);
 }
 
 QTEST_MAIN(TestEdgeStrokes)
