@@ -19,6 +19,20 @@ constexpr qint64 kMaxPixels = qint64(4096) * 4096;
 bool CoverageFill::fill(QPainter &painter, const QPainterPath &path, const QTransform &toDevice,
                         const std::function<void(QPainter &, const QRectF &)> &paint)
 {
+    return draw(painter, path, toDevice, &paint, 0);
+}
+
+bool CoverageFill::fill(QPainter &painter, const QPainterPath &path, const QTransform &toDevice,
+                        const QColor &color)
+{
+    QColor faded = color;
+    faded.setAlphaF(color.alphaF() * painter.opacity());
+    return draw(painter, path, toDevice, nullptr, qPremultiply(faded.rgba()));
+}
+
+bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTransform &toDevice,
+                        const std::function<void(QPainter &, const QRectF &)> *paint, QRgb color)
+{
     auto *image = dynamic_cast<QImage *>(painter.device());
     if (!image || image->format() != QImage::Format_ARGB32_Premultiplied || image->devicePixelRatio() != 1.0
         || painter.compositionMode() != QPainter::CompositionMode_SourceOver
@@ -53,28 +67,29 @@ bool CoverageFill::fill(QPainter &painter, const QPainterPath &path, const QTran
     }
 
     // The colours over the whole area, as if fully covered.
-    QImage colours(bounds.size(), QImage::Format_ARGB32_Premultiplied);
-    if (colours.isNull())
-        return false;
-    colours.fill(Qt::transparent);
-    {
+    QImage colours;
+    if (paint) {
+        colours = QImage(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+        if (colours.isNull())
+            return false;
+        colours.fill(Qt::transparent);
+        bool invertible = false;
+        const QTransform back = (toDevice * shift).inverted(&invertible);
+        if (!invertible)
+            return true;                // squeezed flat: nothing is covered
         QPainter cp(&colours);
         cp.setRenderHint(QPainter::Antialiasing, false);
         cp.setRenderHint(QPainter::SmoothPixmapTransform, painter.testRenderHint(QPainter::SmoothPixmapTransform));
         cp.setOpacity(painter.opacity());
         cp.setTransform(toDevice * shift);
-        bool invertible = false;
-        const QTransform back = (toDevice * shift).inverted(&invertible);
-        if (!invertible)
-            return true;                // squeezed flat: nothing is covered
-        paint(cp, back.mapRect(QRectF(colours.rect()).adjusted(-1, -1, 1, 1)));
+        (*paint)(cp, back.mapRect(QRectF(colours.rect()).adjusted(-1, -1, 1, 1)));
     }
 
     for (int y = 0; y < bounds.height(); ++y) {
         const uchar *rows[kGrid];
         for (int r = 0; r < kGrid; ++r)
             rows[r] = samples.constScanLine(y * kGrid + r);
-        const QRgb *src = reinterpret_cast<const QRgb *>(colours.constScanLine(y));
+        const QRgb *src = paint ? reinterpret_cast<const QRgb *>(colours.constScanLine(y)) : nullptr;
         QRgb *dst = reinterpret_cast<QRgb *>(image->scanLine(bounds.y() + y)) + bounds.x();
         for (int x = 0; x < bounds.width(); ++x) {
             int inside = 0;
@@ -82,7 +97,7 @@ bool CoverageFill::fill(QPainter &painter, const QPainterPath &path, const QTran
                 const uchar *s = rows[r] + x * kGrid;
                 inside += (s[0] >> 7) + (s[1] >> 7) + (s[2] >> 7) + (s[3] >> 7);
             }
-            const QRgb s = src[x];
+            const QRgb s = src ? src[x] : color;
             if (inside == 0 || qAlpha(s) == 0)
                 continue;
             if (inside == kGrid * kGrid && qAlpha(s) == 255) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QPainterPath>
 #include <QTransform>
 #include <functional>
@@ -24,6 +25,13 @@ public:
     // a clip that is not one rectangle.
     static bool fill(QPainter &painter, const QPainterPath &path, const QTransform &toDevice,
                      const std::function<void(QPainter &, const QRectF &)> &paint);
+    // The same with one colour, which needs no picture of the colours.
+    static bool fill(QPainter &painter, const QPainterPath &path, const QTransform &toDevice,
+                     const QColor &color);
+
+private:
+    static bool draw(QPainter &painter, const QPainterPath &path, const QTransform &toDevice,
+                     const std::function<void(QPainter &, const QRectF &)> *paint, QRgb color);
 };
 
 } // namespace swf

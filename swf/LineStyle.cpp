@@ -78,10 +78,15 @@ void LineStyle::stroke(QPainter &painter, const QPainterPath &path, const ColorT
     if (!stretched) {
         // Strokes two pixels wide or more are covered like fills; thinner
         // ones keep Qt's lines, which stay solid across at least a pixel.
-        const bool sampled = painter.testRenderHint(QPainter::Antialiasing) && !pen.isCosmetic()
-            && devicePixels >= 2.0
-            && CoverageFill::fill(painter, QPainterPathStroker(pen).createStroke(path), world,
-                                  [&pen](QPainter &p, const QRectF &area) { p.fillRect(area, pen.brush()); });
+        bool sampled = false;
+        if (painter.testRenderHint(QPainter::Antialiasing) && !pen.isCosmetic() && devicePixels >= 2.0) {
+            const QPainterPath outline = QPainterPathStroker(pen).createStroke(path);
+            sampled = brush.style() == Qt::SolidPattern
+                ? CoverageFill::fill(painter, outline, world, brush.color())
+                : CoverageFill::fill(painter, outline, world, [&brush](QPainter &p, const QRectF &area) {
+                      p.fillRect(area, brush);
+                  });
+        }
         if (!sampled)
             painter.strokePath(path, pen);
     } else {

@@ -153,9 +153,7 @@ void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const 
             for (const MaskPiece &piece : layer.pieces) {
                 const QTransform toMask = piece.matrix * shift;
                 const bool sampled = m_antialias
-                    && CoverageFill::fill(mp, piece.path, toMask, [](QPainter &painter, const QRectF &area) {
-                           painter.fillRect(area, Qt::black);
-                       });
+                    && CoverageFill::fill(mp, piece.path, toMask, QColor(Qt::black));
                 if (!sampled) {
                     mp.setTransform(toMask);
                     mp.drawPath(piece.path);

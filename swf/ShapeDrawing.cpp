@@ -186,7 +186,10 @@ void ShapeDrawing::drawLayers(const RenderContext &context, int first, int end) 
             layer.line.stroke(painter, layer.path, context.cxform, deviceScale);
         else if (!context.antialias)
             layer.fill.fill(painter, flattenedForDevice(layer.path, toDevice), context.cxform);
-        else if (layer.fill.kind == FillStyle::Kind::Bitmap
+        else if (layer.fill.kind == FillStyle::Kind::Solid) {
+            if (!CoverageFill::fill(painter, layer.path, toDevice, context.cxform.apply(layer.fill.color)))
+                layer.fill.fill(painter, layer.path, context.cxform);
+        } else if (layer.fill.kind == FillStyle::Kind::Bitmap
                  || !CoverageFill::fill(painter, layer.path, toDevice, [&](QPainter &p, const QRectF &area) {
                      QPainterPath all;
                      all.addRect(area);
