@@ -18,7 +18,7 @@ bool onlyScalesAlpha(const ColorTransform &c)
 
 } // namespace
 
-QBrush FillStyle::brush(const ColorTransform &cxform, double *opacity) const
+QBrush FillStyle::brush(const ColorTransform &cxform, double *opacity, const QPainter *painter) const
 {
     if (opacity)
         *opacity = 1.0;
@@ -26,7 +26,7 @@ QBrush FillStyle::brush(const ColorTransform &cxform, double *opacity) const
     case Kind::Solid:
         return QBrush(cxform.apply(color));
     case Kind::Gradient:
-        return gradient.brush(cxform);
+        return painter ? gradient.brush(cxform, *painter) : gradient.brush(cxform);
     case Kind::Bitmap:
         break;
     }
@@ -52,14 +52,16 @@ void FillStyle::fill(QPainter &painter, const QPainterPath &path, const ColorTra
         painter.fillPath(path, cxform.apply(color));
         return;
     }
+    if (kind == Kind::Gradient) {
+        const QBrush b = gradient.brush(cxform, painter, path.controlPointRect());
+        if (b.style() != Qt::NoBrush)
+            painter.fillPath(path, b);
+        return;
+    }
     double opacity = 1.0;
     const QBrush b = brush(cxform, &opacity);
     if (b.style() == Qt::NoBrush || opacity <= 0.0)
         return;
-    if (kind != Kind::Bitmap) {
-        painter.fillPath(path, b);
-        return;
-    }
     // A clipped bitmap fill usually covers exactly the bitmap, so a texture
     // brush draws it too (with the edges of the path anti-aliased, which a
     // clip region would not be); its padding stands for the edges extended.

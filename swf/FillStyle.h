@@ -32,8 +32,9 @@ struct FillStyle
     void fill(QPainter &painter, const QPainterPath &path, const ColorTransform &cxform) const;
     // The brush for a painter whose transform maps the shape's twips. A
     // colour transform that only scales alpha is returned in `opacity`
-    // instead of being applied to a bitmap's pixels.
-    QBrush brush(const ColorTransform &cxform, double *opacity = nullptr) const;
+    // instead of being applied to a bitmap's pixels. Given the painter, a
+    // gradient is drawn exactly onto its device (see Gradient::brush).
+    QBrush brush(const ColorTransform &cxform, double *opacity = nullptr, const QPainter *painter = nullptr) const;
 
     static FillStyle interpolated(const FillStyle &from, const FillStyle &to, double t);
 };

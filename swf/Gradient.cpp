@@ -3,15 +3,23 @@
 #include "Interpolation.h"
 
 #include <QLinearGradient>
+#include <QPaintDevice>
+#include <QPainter>
 #include <QRadialGradient>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <list>
+#include <mutex>
 
 namespace swf {
 
 namespace {
 
 constexpr double kHalfSquare = 16384.0;
+// A focal point on the circle's edge would leave no room for the ramp.
+constexpr double kMaxFocal = 0.98;
 
 double toLinear(double c)
 {
@@ -32,102 +40,281 @@ QColor mixLinearLight(const QColor &a, const QColor &b, double t)
                   int(std::lround(a.alpha() + (b.alpha() - a.alpha()) * t)));
 }
 
+// Looks colours up in the ramp as players do: its 256 entries stand at the
+// centres of 256 equal steps of the gradient (not at ratio / 255) and the
+// colour between two centres is blended from both, so the first and last
+// half steps are flat. Positions beyond the ends follow the spread.
+class RampLookup
+{
+public:
+    RampLookup(const Gradient::Ramp &ramp, Gradient::Spread spread) : m_spread(spread)
+    {
+        for (int i = 0; i < 256; ++i) {
+            m_opaque = m_opaque && qAlpha(ramp[i]) == 255;
+            m_straight[i] = ramp[i];
+        }
+    }
+
+    // `u`: 0 at the start of the gradient, 1 at its end.
+    QRgb at(double u) const
+    {
+        switch (m_spread) {
+        case Gradient::Spread::Pad:
+            break;
+        case Gradient::Spread::Repeat:
+            u -= std::floor(u);
+            break;
+        case Gradient::Spread::Reflect:
+            u = 1.0 - std::abs(u - 2.0 * std::floor(u / 2.0) - 1.0);
+            break;
+        }
+        // Also sends NaN (a point at infinity) to the last entry.
+        const double p = u * 256.0 - 0.5;
+        const int fixed = p >= 0.0 ? (p < 255.0 ? int(p * 256.0) : 255 * 256) : (p < 0.0 ? 0 : 255 * 256);
+        const int i = fixed >> 8, w = fixed & 0xff;
+        const QRgb a = m_straight[i];
+        if (w == 0)
+            return m_opaque ? a : qPremultiply(a);
+        const QRgb b = m_straight[i + 1];
+        // Two channels at a time, 8 bits of weight, rounded.
+        const quint32 rb = ((a & 0xff00ff) * quint32(256 - w) + (b & 0xff00ff) * quint32(w) + 0x800080) >> 8;
+        const quint32 ag = (((a >> 8) & 0xff00ff) * quint32(256 - w) + ((b >> 8) & 0xff00ff) * quint32(w) + 0x800080) >> 8;
+        const QRgb blended = (rb & 0xff00ff) | ((ag & 0xff00ff) << 8);
+        return m_opaque ? blended : qPremultiply(blended);
+    }
+
+private:
+    Gradient::Spread m_spread;
+    bool m_opaque = true;
+    std::array<QRgb, 256> m_straight;
+};
+
+// The last pictures made, for gradients drawn again at the same place on
+// the device (a still background redrawn every frame): found by everything
+// that decides their pixels.
+class RecentPictures
+{
+public:
+    struct Key
+    {
+        Gradient gradient;
+        QTransform toDevice;
+        QRect area;                  // device pixels; a key is found in a wider one
+        ColorTransform cxform;
+
+        bool fitsIn(const Key &o) const
+        {
+            const Gradient &a = gradient, &b = o.gradient;
+            if (!o.area.contains(area) || toDevice != o.toDevice || a.kind != b.kind || a.spread != b.spread
+                || a.linearRgb != b.linearRgb || a.focal != b.focal || a.matrix != b.matrix
+                || a.stops.size() != b.stops.size() || std::memcmp(&cxform, &o.cxform, sizeof cxform) != 0)
+                return false;
+            for (qsizetype i = 0; i < a.stops.size(); ++i) {
+                if (a.stops[i].ratio != b.stops[i].ratio || a.stops[i].color != b.stops[i].color)
+                    return false;
+            }
+            return true;
+        }
+    };
+
+    // A picture over an area that holds `key`'s, and where it lies.
+    QImage find(const Key &key, QPoint *origin)
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+            if (key.fitsIn(it->first)) {
+                m_entries.splice(m_entries.begin(), m_entries, it);
+                *origin = m_entries.front().first.area.topLeft();
+                return m_entries.front().second;
+            }
+        }
+        return {};
+    }
+
+    void keep(const Key &key, const QImage &image)
+    {
+        std::lock_guard lock(m_mutex);
+        m_entries.emplace_front(key, image);
+        m_bytes += image.sizeInBytes();
+        while (m_entries.size() > kMaxEntries || m_bytes > kMaxBytes) {
+            m_bytes -= m_entries.back().second.sizeInBytes();
+            m_entries.pop_back();
+        }
+    }
+
+private:
+    static constexpr std::size_t kMaxEntries = 16;
+    static constexpr qsizetype kMaxBytes = 32 << 20;
+    std::mutex m_mutex;
+    std::list<std::pair<Key, QImage>> m_entries;
+    qsizetype m_bytes = 0;
+};
+
+RecentPictures &recentPictures()
+{
+    static RecentPictures pictures;
+    return pictures;
+}
+
 } // namespace
+
+QImage Gradient::image(const QTransform &shapeToDevice, const QRect &area, const ColorTransform &cxform) const
+{
+    QImage out(area.size(), QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull())
+        return out;
+    const Ramp colours = ramp(cxform);
+    const RampLookup lookup(colours, spread);
+    bool invertible = false;
+    // Device pixels back to the gradient square, scaled to -1..1.
+    const QTransform back = (matrix * shapeToDevice).inverted(&invertible)
+                          * QTransform::fromScale(1.0 / kHalfSquare, 1.0 / kHalfSquare);
+    if (!invertible || shapeToDevice.type() == QTransform::TxProject) {
+        // A gradient squeezed to nothing: every point is past its end.
+        out.fill(qPremultiply(colours.back()));
+        return out;
+    }
+    const double f = kind == Kind::Focal ? std::clamp(focal, -kMaxFocal, kMaxFocal) : 0.0;
+    const double k = 1.0 - f * f;
+    const int width = area.width();
+    for (int y = 0; y < area.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        const double cy = area.y() + y + 0.5;
+        const double cx = area.x() + 0.5;
+        double gx = back.m11() * cx + back.m21() * cy + back.dx();
+        double gy = back.m12() * cx + back.m22() * cy + back.dy();
+        if (kind == Kind::Linear) {
+            // Most linear gradients run along an axis of the device: then
+            // every row is the first one again, or one colour throughout.
+            if (y > 0 && back.m21() == 0.0) {
+                std::memcpy(line, out.constScanLine(0), sizeof(QRgb) * std::size_t(width));
+            } else if (back.m11() == 0.0) {
+                std::fill(line, line + width, lookup.at((gx + 1.0) / 2.0));
+            } else {
+                for (int x = 0; x < width; ++x, gx += back.m11())
+                    line[x] = lookup.at((gx + 1.0) / 2.0);
+            }
+        } else if (f == 0.0) {
+            for (int x = 0; x < width; ++x, gx += back.m11(), gy += back.m12())
+                line[x] = lookup.at(std::sqrt(gx * gx + gy * gy));
+        } else {
+            // The focal point F = (f, 0); a point P lies as far along as
+            // |P - F| is along the ray from F through P to the circle's edge.
+            for (int x = 0; x < width; ++x, gx += back.m11(), gy += back.m12()) {
+                const double dx = gx - f;
+                const double fd = f * dx;
+                line[x] = lookup.at((fd + std::sqrt(fd * fd + (dx * dx + gy * gy) * k)) / k);
+            }
+        }
+    }
+    return out;
+}
+
+QBrush Gradient::brush(const ColorTransform &cxform, const QPainter &painter, const QRectF &area) const
+{
+    if (stops.size() < 2)
+        return brush(cxform);
+    const QPaintDevice *device = painter.device();
+    const QTransform toDevice = painter.combinedTransform();
+    // The picture is laid pixel for pixel; where the device's pixels are
+    // not the painter's, Qt's own gradient stands in.
+    if (!device || device->devicePixelRatioF() != 1.0 || toDevice.type() == QTransform::TxProject)
+        return brush(cxform);
+    QRect reach(0, 0, device->width(), device->height());
+    if (painter.hasClipping())
+        reach &= toDevice.mapRect(painter.clipBoundingRect()).toAlignedRect().adjusted(-1, -1, 1, 1);
+    QRect pixels = reach;
+    if (!area.isNull())
+        pixels &= toDevice.mapRect(area).toAlignedRect().adjusted(-1, -1, 1, 1);
+    if (pixels.isEmpty())
+        return QBrush(Qt::NoBrush);
+    RecentPictures::Key key{*this, toDevice, pixels, cxform};
+    QPoint origin;
+    QImage picture = recentPictures().find(key, &origin);
+    if (picture.isNull()) {
+        // Shapes that grow or move a little under a still gradient find
+        // the picture again.
+        const int margin = std::max({16, pixels.width() / 8, pixels.height() / 8});
+        key.area = pixels.adjusted(-margin, -margin, margin, margin) & reach;
+        picture = image(toDevice, key.area, cxform);
+        origin = key.area.topLeft();
+        recentPictures().keep(key, picture);
+    }
+    QBrush out(picture);
+    out.setTransform(QTransform::fromTranslate(origin.x(), origin.y()) * toDevice.inverted());
+    return out;
+}
 
 QBrush Gradient::brush(const ColorTransform &cxform) const
 {
-    // No stops: players fill black.
     if (stops.isEmpty())
         return QBrush(cxform.apply(Qt::black));
     if (stops.size() == 1)
         return QBrush(cxform.apply(stops.first().color));
-
-    const bool increasing = std::adjacent_find(stops.cbegin(), stops.cend(), [](const Stop &a, const Stop &b) {
-        return b.ratio <= a.ratio;
-    }) == stops.cend();
+    const Ramp r = ramp(cxform);
     QGradientStops qstops;
-    if (increasing) {
-        const Stop *previous = nullptr;
-        for (const Stop &stop : stops) {
-            const QColor color = cxform.apply(stop.color);
-            // Qt interpolates in sRGB only: linear-light gradients get extra
-            // stops computed here so that the curve between them is close.
-            // The curve is steep near black, where eight steps left errors
-            // of a few dozen levels; 32 keep them within a level or two.
-            if (linearRgb && previous) {
-                const QColor start = cxform.apply(previous->color);
-                constexpr int steps = 32;
-                for (int i = 1; i < steps; ++i) {
-                    const double t = double(i) / steps;
-                    qstops.append({previous->ratio + (stop.ratio - previous->ratio) * t,
-                                   mixLinearLight(start, color, t)});
-                }
-            }
-            qstops.append({stop.ratio, color});
-            previous = &stop;
-        }
-    } else {
-        // A ratio that does not grow is moved a step (1/255) past the one
-        // before, as players do, and stops pushed beyond the end are
-        // dropped. Yet the blend towards a stop starts from the ratio the
-        // stop before it was given in the file, not the moved one. Qt cannot
-        // express that, so the ramp is sampled at every ratio.
-        struct Placed { double at; double from; QColor color; };
-        QVector<Placed> placed;
-        for (const Stop &stop : stops) {
-            double at = stop.ratio;
-            if (!placed.isEmpty()) {
-                if (placed.last().at >= 1.0)
-                    break;
-                at = std::max(at, std::min(placed.last().at + 1.0 / 255, 1.0));
-            }
-            placed.append({at, stop.ratio, stop.color});
-        }
-        for (int k = 0; k <= 255; ++k) {
-            const double t = k / 255.0;
-            const auto it = std::find_if(placed.cbegin(), placed.cend(),
-                                         [t](const Placed &p) { return p.at >= t - 1e-9; });
-            QColor color;
-            if (it == placed.cend()) {
-                color = placed.last().color;
-            } else if (it == placed.cbegin()) {
-                color = it->color;
-            } else {
-                const Placed &a = *(it - 1), &b = *it;
-                const double span = b.at - a.from;
-                const double f = span > 1e-9 ? std::clamp((t - a.from) / span, 0.0, 1.0) : 1.0;
-                color = linearRgb ? mixLinearLight(a.color, b.color, f) : interpolation::mix(a.color, b.color, f);
-            }
-            // Players look the ramp up in a table of 256 entries without
-            // blending neighbours, so each entry is a flat band.
-            const QColor c = cxform.apply(color);
-            qstops.append({k / 256.0, c});
-            qstops.append({(k + 1) / 256.0 - 1e-6, c});
-        }
-    }
-
+    qstops.reserve(258);
+    qstops.append({0.0, QColor::fromRgba(r.front())});
+    for (int i = 0; i < 256; ++i)
+        qstops.append({(i + 0.5) / 256, QColor::fromRgba(r[i])});
+    qstops.append({1.0, QColor::fromRgba(r.back())});
     QGradient gradient;
     if (kind == Kind::Linear) {
         gradient = QLinearGradient(-kHalfSquare, 0, kHalfSquare, 0);
     } else {
-        // Qt wants the focal point strictly inside the circle.
-        const double f = kind == Kind::Focal ? std::clamp(focal, -0.98, 0.98) : 0.0;
+        const double f = kind == Kind::Focal ? std::clamp(focal, -kMaxFocal, kMaxFocal) : 0.0;
         gradient = QRadialGradient(QPointF(0, 0), kHalfSquare, QPointF(f * kHalfSquare, 0));
     }
     gradient.setStops(qstops);
-    // Players blend the stops' straight (not premultiplied) components;
-    // that differs from Qt's default only where the stops' alphas differ.
-    const bool alphasDiffer = std::any_of(qstops.cbegin(), qstops.cend(), [&](const QGradientStop &s) {
-        return s.second.alpha() != qstops.first().second.alpha();
-    });
-    if (alphasDiffer)
-        gradient.setInterpolationMode(QGradient::ComponentInterpolation);
+    gradient.setInterpolationMode(QGradient::ComponentInterpolation);
     gradient.setSpread(spread == Spread::Reflect  ? QGradient::ReflectSpread
                        : spread == Spread::Repeat ? QGradient::RepeatSpread
                                                   : QGradient::PadSpread);
     QBrush brush(gradient);
     brush.setTransform(matrix);
     return brush;
+}
+
+Gradient::Ramp Gradient::ramp(const ColorTransform &cxform) const
+{
+    Ramp out;
+    if (stops.isEmpty()) {
+        out.fill(cxform.apply(Qt::black).rgba());
+        return out;
+    }
+    // A ratio that does not grow is moved a step past the one before, as
+    // players do, and stops pushed beyond the end are dropped. Yet the
+    // blend towards a stop starts from the ratio the stop before it was
+    // given in the file, not the moved one.
+    struct Placed { int at; int from; QColor color; };
+    QVarLengthArray<Placed, 16> placed;
+    for (const Stop &stop : stops) {
+        const int ratio = std::clamp(int(std::lround(stop.ratio * 255)), 0, 255);
+        int at = ratio;
+        if (!placed.isEmpty()) {
+            if (placed.back().at >= 255)
+                break;
+            at = std::max(at, placed.back().at + 1);
+        }
+        placed.append({at, ratio, cxform.apply(stop.color)});
+    }
+    qsizetype next = 0;
+    for (int i = 0; i < 256; ++i) {
+        while (next < placed.size() && placed[next].at < i)
+            ++next;
+        QColor color;
+        if (next == placed.size()) {
+            color = placed.back().color;
+        } else if (next == 0 || placed[next].at == i) {
+            color = placed[next].color;
+        } else {
+            const Placed &a = placed[next - 1], &b = placed[next];
+            const double f = std::clamp(double(i - a.from) / double(b.at - a.from), 0.0, 1.0);
+            color = linearRgb ? mixLinearLight(a.color, b.color, f) : interpolation::mix(a.color, b.color, f);
+        }
+        out[i] = color.rgba();
+    }
+    return out;
 }
 
 Gradient Gradient::interpolated(const Gradient &from, const Gradient &to, double t)

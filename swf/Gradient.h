@@ -4,7 +4,11 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QImage>
 #include <QVector>
+#include <array>
+
+class QPainter;
 
 namespace swf {
 
@@ -29,7 +33,24 @@ struct Gradient
     Matrix matrix;
     QVector<Stop> stops;
 
-    // A brush for a painter whose transform maps the shape's twips.
+    // The colour at each ratio 0..255, straight (not premultiplied) ARGB,
+    // with `cxform` applied to the stops.
+    using Ramp = std::array<QRgb, 256>;
+    Ramp ramp(const ColorTransform &cxform) const;
+
+    // The gradient's own pixels over `area` (device pixels) of a device
+    // onto which `shapeToDevice` maps the shape's twips, premultiplied.
+    // Each pixel takes the colour at its centre.
+    QImage image(const QTransform &shapeToDevice, const QRect &area, const ColorTransform &cxform) const;
+
+    // A brush that lays image() one to one on the pixels of `painter`'s
+    // device, over the part of `area` (the shape's twips; null for all of
+    // the device) inside the device and its clip. The painter's transform
+    // maps the shape's twips.
+    QBrush brush(const ColorTransform &cxform, const QPainter &painter, const QRectF &area = QRectF()) const;
+
+    // A brush for a painter whose transform maps the shape's twips, drawn
+    // by Qt: close to image() but not exact.
     QBrush brush(const ColorTransform &cxform) const;
 
     // Morph shapes pair their start and end stops one by one.

@@ -1,0 +1,282 @@
+#include "Gradient.h"
+#include "SwfWriter.h"
+#include "TestSupport.h"
+
+#include <QTest>
+#include <cmath>
+
+using swf::Gradient;
+
+namespace {
+
+Gradient blackToWhite(Gradient::Kind kind = Gradient::Kind::Linear, Gradient::Spread spread = Gradient::Spread::Pad)
+{
+    Gradient g;
+    g.kind = kind;
+    g.spread = spread;
+    g.stops = {{0.0, Qt::black}, {1.0, Qt::white}};
+    return g;
+}
+
+// Maps the gradient square (-16384..16384 twips) onto `pixels` device
+// pixels from `origin`, with the shape drawn one twip per device pixel.
+QTransform squareOver(double pixels, QPointF origin)
+{
+    const double s = pixels / 32768.0;
+    return QTransform(s, 0, 0, s, origin.x() + pixels / 2, origin.y() + pixels / 2);
+}
+
+QByteArray describeRow(const QImage &image, int from, int to)
+{
+    QByteArray out;
+    for (int x = std::max(from, 0); x < std::min(to, image.width()); ++x)
+        out += QByteArray::number(qRed(image.pixel(x, 0))) + ' ';
+    return out;
+}
+
+} // namespace
+
+class GradientTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rampPlacesStops_data();
+    void rampPlacesStops();
+    void linearPixelTakesRampEntryAtItsCentre_data();
+    void linearPixelTakesRampEntryAtItsCentre();
+    void halfStepsAtTheEndsAreFlat();
+    void radialGrowsFromTheCentre();
+    void focalPointHoldsTheFirstColour();
+    void transparentStopsArePremultipliedAfterBlending();
+    void squeezedGradientShowsItsLastColour();
+    void shapeFillLaysGradientOnDevicePixels_data();
+    void shapeFillLaysGradientOnDevicePixels();
+};
+
+void GradientTest::rampPlacesStops_data()
+{
+    QTest::addColumn<QVector<int>>("ratios");
+    QTest::addColumn<QVector<QColor>>("colors");
+    QTest::addColumn<bool>("linearLight");
+    QTest::addColumn<QVector<int>>("entries");       // ratio indices checked
+    QTest::addColumn<QVector<QColor>>("expected");
+    const QColor red(255, 0, 0), green(0, 255, 0), blue(0, 0, 255);
+    QTest::newRow("two stops, ends padded")
+        << QVector<int>{51, 204} << QVector<QColor>{red, blue} << false
+        << QVector<int>{0, 51, 102, 204, 255}
+        << QVector<QColor>{red, red, QColor(170, 0, 85), blue, blue};
+    QTest::newRow("repeated ratios step one entry apart")
+        << QVector<int>{100, 100, 100, 200} << QVector<QColor>{red, green, blue, Qt::white} << false
+        << QVector<int>{99, 100, 101, 102, 103}
+        // the blend to white starts at the blue stop's own ratio (100)
+        << QVector<QColor>{red, red, green, blue, QColor(7, 7, 255)};
+    QTest::newRow("falling ratio is a hard step")
+        << QVector<int>{127, 0} << QVector<QColor>{red, green} << false
+        << QVector<int>{127, 128, 255} << QVector<QColor>{red, green, green};
+    QTest::newRow("stops pushed past the end are dropped")
+        << QVector<int>{255, 0, 0} << QVector<QColor>{red, blue, green} << false
+        << QVector<int>{0, 254, 255} << QVector<QColor>{red, red, red};
+    QTest::newRow("linear light midpoint is brighter")
+        << QVector<int>{0, 255} << QVector<QColor>{Qt::black, Qt::white} << true
+        << QVector<int>{0, 128, 255} << QVector<QColor>{Qt::black, QColor(188, 188, 188), Qt::white};
+    QTest::newRow("no stops: black") << QVector<int>{} << QVector<QColor>{} << false
+                                     << QVector<int>{0, 255} << QVector<QColor>{Qt::black, Qt::black};
+}
+
+void GradientTest::rampPlacesStops()
+{
+    QFETCH(QVector<int>, ratios);
+    QFETCH(QVector<QColor>, colors);
+    QFETCH(bool, linearLight);
+    QFETCH(QVector<int>, entries);
+    QFETCH(QVector<QColor>, expected);
+    Gradient g;
+    g.linearRgb = linearLight;
+    for (int i = 0; i < ratios.size(); ++i)
+        g.stops.append({ratios[i] / 255.0, colors[i]});
+    const Gradient::Ramp ramp = g.ramp({});
+    for (int i = 0; i < entries.size(); ++i) {
+        const QRgb actual = ramp[entries[i]];
+        QVERIFY2(testsupport::near(actual, expected[i], 1),
+                 "entry " + QByteArray::number(entries[i]) + " is " + testsupport::describe(actual));
+    }
+}
+
+void GradientTest::linearPixelTakesRampEntryAtItsCentre_data()
+{
+    QTest::addColumn<int>("spread");
+    QTest::newRow("pad") << int(Gradient::Spread::Pad);
+    QTest::newRow("reflect") << int(Gradient::Spread::Reflect);
+    QTest::newRow("repeat") << int(Gradient::Spread::Repeat);
+}
+
+void GradientTest::linearPixelTakesRampEntryAtItsCentre()
+{
+    QFETCH(int, spread);
+    const auto s = Gradient::Spread(spread);
+    // 256 pixels across the square: the centre of pixel x is entry x exactly,
+    // so every pixel of a black-to-white ramp shows its own index.
+    Gradient g = blackToWhite(Gradient::Kind::Linear, s);
+    g.matrix = squareOver(256, {0, 0});
+    const QImage image = g.image(QTransform(), QRect(-512, 0, 1280, 1), {});
+    for (int i = 0; i < image.width(); ++i) {
+        const int x = i - 512;
+        const int period = x < 0 ? (x + 1) / 256 - 1 : x / 256;   // floor
+        const int within = x - period * 256;
+        int grey = within;
+        if (s == Gradient::Spread::Pad)
+            grey = std::clamp(x, 0, 255);
+        else if (s == Gradient::Spread::Reflect && (period & 1))
+            grey = 255 - within;
+        QVERIFY2(qRed(image.pixel(i, 0)) == grey,
+                 "x " + QByteArray::number(x) + ": " + describeRow(image, i - 3, i + 4));
+    }
+}
+
+void GradientTest::halfStepsAtTheEndsAreFlat()
+{
+    // 512 pixels across: two per entry. The first and last pixel stand
+    // within half an entry of the ends and keep the end colours; the ones
+    // beside them blend a quarter of the next entry.
+    Gradient g;
+    g.stops = {{0.0, QColor(0, 0, 0)}, {1.0, QColor(255, 0, 0)}};
+    g.matrix = squareOver(512, {0, 0});
+    const QImage image = g.image(QTransform(), QRect(0, 0, 512, 1), {});
+    QCOMPARE(qRed(image.pixel(0, 0)), 0);
+    QCOMPARE(qRed(image.pixel(1, 0)), 0);            // 0.25 of a level
+    QCOMPARE(qRed(image.pixel(3, 0)), 1);            // 1.25
+    QCOMPARE(qRed(image.pixel(255, 0)), 127);        // 127.25
+    QCOMPARE(qRed(image.pixel(511, 0)), 255);
+    QCOMPARE(qRed(image.pixel(510, 0)), 255);        // 254.75
+}
+
+void GradientTest::radialGrowsFromTheCentre()
+{
+    // Radius 128 pixels around the centre of pixel (128, 128): a pixel d
+    // pixels away stands at u = d / 128, half way between entries 2d - 1
+    // and 2d.
+    Gradient g = blackToWhite(Gradient::Kind::Radial);
+    g.matrix = squareOver(256, {0.5, 0.5});
+    const QImage image = g.image(QTransform(), QRect(0, 0, 256, 256), {});
+    QCOMPARE(qRed(image.pixel(128, 128)), 0);
+    for (int d : {1, 2, 20, 63, 100, 127}) {
+        QCOMPARE(qRed(image.pixel(128 + d, 128)), 2 * d);
+        QCOMPARE(qRed(image.pixel(128 - d, 128)), 2 * d);
+        QCOMPARE(qRed(image.pixel(128, 128 - d)), 2 * d);
+    }
+    QCOMPARE(qRed(image.pixel(0, 0)), 255);                      // corner, past the circle
+    const double along = std::hypot(40.0, 40.0) / 128.0 * 256 - 0.5;
+    QVERIFY(std::abs(qRed(image.pixel(168, 168)) - along) <= 1.0);
+}
+
+void GradientTest::focalPointHoldsTheFirstColour()
+{
+    // Focal point half way to the right edge of a circle of radius 128
+    // around the centre of pixel (128, 128): it is the centre of pixel 192.
+    Gradient g = blackToWhite(Gradient::Kind::Focal);
+    g.focal = 0.5;
+    g.matrix = squareOver(256, {0.5, 0.5});
+    const QImage image = g.image(QTransform(), QRect(0, 0, 256, 256), {});
+    QVERIFY2(qRed(image.pixel(192, 128)) <= 2, testsupport::describe(image.pixel(192, 128)));
+    // Half way from the focal point to the rim, on either side: the middle
+    // of the ramp, though one side is three times as far as the other.
+    for (int x : {224, 96}) {
+        const int grey = qRed(image.pixel(x, 128));
+        QVERIFY2(std::abs(grey - 128) <= 3, "x " + QByteArray::number(x) + ": " + QByteArray::number(grey));
+    }
+    QVERIFY(qRed(image.pixel(255, 128)) >= 250);                 // 63 of 64 pixels along
+    QVERIFY(qRed(image.pixel(0, 128)) >= 254);                   // on the rim
+}
+
+void GradientTest::transparentStopsArePremultipliedAfterBlending()
+{
+    Gradient g;
+    g.stops = {{0.0, QColor(255, 0, 0, 0)}, {1.0, QColor(0, 0, 255, 255)}};
+    g.matrix = squareOver(256, {0, 0});
+    const QImage image = g.image(QTransform(), QRect(0, 0, 256, 1), {});
+    QCOMPARE(image.format(), QImage::Format_ARGB32_Premultiplied);
+    // Entry 128: straight colour (127, 0, 128) at alpha 128.
+    const QRgb mid = qUnpremultiply(image.pixel(128, 0));
+    QVERIFY2(std::abs(qAlpha(mid) - 128) <= 1 && std::abs(qRed(mid) - 127) <= 2
+                 && std::abs(qBlue(mid) - 128) <= 2,
+             testsupport::describe(mid));
+    QCOMPARE(image.pixel(0, 0), QRgb(0));                 // no colour where nothing shows
+}
+
+void GradientTest::squeezedGradientShowsItsLastColour()
+{
+    Gradient g;
+    g.stops = {{0.0, Qt::red}, {1.0, Qt::blue}};
+    g.matrix = QTransform(0, 0, 0, 0, 100, 100);
+    const QImage image = g.image(QTransform(), QRect(0, 0, 8, 8), {});
+    QCOMPARE(image.size(), QSize(8, 8));
+    QCOMPARE(image.pixel(3, 3), QColor(Qt::blue).rgba());
+}
+
+void GradientTest::shapeFillLaysGradientOnDevicePixels_data()
+{
+    QTest::addColumn<int>("spread");
+    QTest::addColumn<QPoint>("offset");      // whole device pixels the shape moves
+    QTest::addColumn<bool>("clipped");
+    QTest::newRow("reflect") << 1 << QPoint(0, 0) << false;
+    QTest::newRow("repeat, moved") << 2 << QPoint(7, 3) << false;
+    QTest::newRow("pad, moved and clipped") << 0 << QPoint(-5, 2) << true;
+}
+
+void GradientTest::shapeFillLaysGradientOnDevicePixels()
+{
+    QFETCH(int, spread);
+    QFETCH(QPoint, offset);
+    QFETCH(bool, clipped);
+    // A DefineShape3 rectangle 0..12800 by 0..400 twips (640 x 20 pixels)
+    // filled with a black-to-white gradient 241.15 pixels long (9646 in
+    // 16.16 fixed point, of 32768 twips) centred on x = 128.
+    const double length = 241.15;
+    SwfWriter w;
+    w.u16(1).rect(0, 12800, 0, 400);
+    w.u8(1).u8(0x10).matrix(9646 / 65536.0, 9646 / 65536.0, 2560, 0);
+    w.ub(2, spread).ub(2, 0).ub(4, 2);
+    w.u8(0).rgba(Qt::black).u8(255).rgba(Qt::white);
+    w.u8(0);
+    w.ub(4, 1).ub(4, 0);
+    w.styleChange(1, -1, -1, true, 0, 0, 1, 0);
+    w.lineTo(0, 400).lineTo(12800, 0).lineTo(0, -400).lineTo(-12800, 0);
+    w.endShape();
+    const auto shape = testsupport::decode(32, w.data());
+    QVERIFY(shape);
+
+    QImage image(660, 30, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    if (clipped)
+        painter.setClipRect(QRect(100, 0, 300, 30));
+    swf::RenderContext context;
+    context.painter = &painter;
+    context.matrix = QTransform::fromScale(0.05, 0.05) * QTransform::fromTranslate(offset.x(), offset.y());
+    shape->draw(context);
+    painter.end();
+
+    const int y = 10 + offset.y();
+    for (int x = 2; x < 630; ++x) {
+        const int dx = x + offset.x();
+        if (clipped && (dx < 100 || dx >= 400))
+            continue;
+        double u = (x + 0.5 - (128 - length / 2)) / length;
+        if (spread == 0)
+            u = std::clamp(u, 0.0, 1.0);
+        else if (spread == 1)
+            u = 1.0 - std::abs(u - 2.0 * std::floor(u / 2.0) - 1.0);
+        else
+            u -= std::floor(u);
+        const double entry = std::clamp(u * 256 - 0.5, 0.0, 255.0);
+        QVERIFY2(std::abs(qRed(image.pixel(dx, y)) - entry) < 0.52,
+                 "x " + QByteArray::number(x) + ": " + testsupport::describe(image.pixel(dx, y)) + " for "
+                     + QByteArray::number(entry));
+    }
+    if (clipped)
+        QCOMPARE(image.pixel(99, y), QColor(Qt::white).rgba());
+}
+
+QTEST_MAIN(GradientTest)
+#include "tst_gradients.moc"
