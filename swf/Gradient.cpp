@@ -275,6 +275,22 @@ QBrush Gradient::brush(const ColorTransform &cxform) const
     return brush;
 }
 
+namespace {
+
+// Ramp entries between two stops take the blended value rounded down, as
+// players' tables do (a row of a slow vertical gradient shows it: a
+// rounded table lifts every other step by one).
+QColor mixRoundedDown(const QColor &a, const QColor &b, double f)
+{
+    // The small allowance keeps exact fractions such as 3/3 from falling
+    // one short through floating-point error.
+    auto channel = [f](int x, int y) { return int(std::floor(x + (y - x) * f + 1e-9)); };
+    return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()),
+                  channel(a.alpha(), b.alpha()));
+}
+
+} // namespace
+
 Gradient::Ramp Gradient::ramp(const ColorTransform &cxform) const
 {
     Ramp out;
@@ -310,7 +326,7 @@ Gradient::Ramp Gradient::ramp(const ColorTransform &cxform) const
         } else {
             const Placed &a = placed[next - 1], &b = placed[next];
             const double f = std::clamp(double(i - a.from) / double(b.at - a.from), 0.0, 1.0);
-            color = linearRgb ? mixLinearLight(a.color, b.color, f) : interpolation::mix(a.color, b.color, f);
+            color = linearRgb ? mixLinearLight(a.color, b.color, f) : mixRoundedDown(a.color, b.color, f);
         }
         out[i] = color.rgba();
     }

@@ -43,6 +43,7 @@ class GradientTest : public QObject
 private slots:
     void rampPlacesStops_data();
     void rampPlacesStops();
+    void rampEntriesRoundDown();
     void linearPixelTakesRampEntryAtItsCentre_data();
     void linearPixelTakesRampEntryAtItsCentre();
     void halfStepsAtTheEndsAreFlat();
@@ -101,6 +102,22 @@ void GradientTest::rampPlacesStops()
         QVERIFY2(testsupport::near(actual, expected[i], 1),
                  "entry " + QByteArray::number(entries[i]) + " is " + testsupport::describe(actual));
     }
+}
+
+void GradientTest::rampEntriesRoundDown()
+{
+    // Green climbs by 2 over the whole ramp: entry i holds 2 * i / 255
+    // rounded down, so it steps at 128 and again only at the end.
+    Gradient g;
+    g.stops = {{0.0, QColor(0, 0, 0)}, {1.0, QColor(0, 2, 0)}};
+    const Gradient::Ramp ramp = g.ramp({});
+    QCOMPARE(qGreen(ramp[127]), 0);
+    QCOMPARE(qGreen(ramp[128]), 1);
+    QCOMPARE(qGreen(ramp[254]), 1);
+    QCOMPARE(qGreen(ramp[255]), 2);
+    // Falling values round down too.
+    g.stops = {{0.0, QColor(0, 2, 0)}, {1.0, QColor(0, 0, 0)}};
+    QCOMPARE(qGreen(g.ramp({})[1]), 1);
 }
 
 void GradientTest::linearPixelTakesRampEntryAtItsCentre_data()
