@@ -8,6 +8,8 @@ using testsupport::decode;
 
 namespace {
 
+using testsupport::renderAliased;
+
 // A DefineShape3 body: one black fill between a quadratic curve from `from`
 // to `to` bending towards `control` and the straight line back (twips).
 QByteArray curvedCap(QPoint from, QPoint control, QPoint to)
@@ -22,20 +24,6 @@ QByteArray curvedCap(QPoint from, QPoint control, QPoint to)
     w.lineTo(from.x() - to.x(), from.y() - to.y());
     w.endShape();
     return w.data();
-}
-
-QImage renderAliased(const swf::Character &shape, QSize size, const QTransform &matrix)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    swf::RenderContext context;
-    context.painter = &painter;
-    context.matrix = matrix;
-    context.antialias = false;
-    shape.draw(context);
-    painter.end();
-    return image;
 }
 
 double distanceToSegment(QPointF p, QPointF a, QPointF b)

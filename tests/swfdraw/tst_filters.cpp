@@ -11,14 +11,9 @@
 
 namespace {
 
-const QColor grey(128, 128, 128);
+using testsupport::tag;
 
-QByteArray tag(int code, const QByteArray &body)
-{
-    SwfWriter w;
-    w.u16((code << 6) | 0x3f).u32(std::uint32_t(body.size())).bytes(body);
-    return w.data();
-}
+const QColor grey(128, 128, 128);
 
 QByteArray fixed16(double v)
 {

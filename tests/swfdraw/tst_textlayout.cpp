@@ -16,6 +16,8 @@ using testsupport::render;
 
 namespace {
 
+using testsupport::renderAliased;
+
 const QColor ink(0, 0, 0);
 
 // A glyph: a square `size` font units wide standing on the baseline.
@@ -104,20 +106,6 @@ QString inkRuns(const QImage &image, int y)
         }
     }
     return runs.join(QLatin1Char(' '));
-}
-
-QImage renderAliased(const swf::Character &character, QSize size, const QTransform &matrix)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    swf::RenderContext context;
-    context.painter = &painter;
-    context.matrix = matrix;
-    context.antialias = false;
-    character.draw(context);
-    painter.end();
-    return image;
 }
 
 } // namespace

@@ -8,12 +8,7 @@
 
 namespace {
 
-QByteArray tag(int code, const QByteArray &body)
-{
-    SwfWriter w;
-    w.u16((code << 6) | 0x3f).u32(std::uint32_t(body.size())).bytes(body);
-    return w.data();
-}
+using testsupport::tag;
 
 // A red square from 0 to 10 px, character 1.
 QByteArray redSquare()
