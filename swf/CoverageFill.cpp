@@ -40,6 +40,11 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
         return false;
     QRect area = image->rect();
     if (painter.hasClipping()) {
+        // Qt builds the clip region from polygons under a rotating or
+        // shearing painter, and can leak doing so; such clips are left to
+        // Qt's own drawing.
+        if (painter.transform().type() > QTransform::TxScale)
+            return false;
         const QRegion clip = painter.transform().map(painter.clipRegion());
         if (clip.rectCount() > 1)
             return false;
