@@ -1,6 +1,5 @@
 #include "MovieView.h"
 
-#include "FrameSignature.h"
 #include "Player.h"
 
 #include <QPainter>
@@ -100,12 +99,38 @@ void MovieView::tick()
         m_player->advance();
     if (steps > 0) {
         m_framesRun += steps;
-        if (m_frameStale || swf::frameSignature(m_player->rootClip()) != m_frameSignature) {
-            m_frameStale = true;
-            update();
-        }
+        refresh();
     }
     scheduleNext();
+}
+
+QSize MovieView::devicePixels() const
+{
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
+}
+
+void MovieView::refresh()
+{
+    // Drawn now, only where the frame differs from the last one, and only
+    // those pixels shown again; a frame of another size waits for the paint.
+    if (m_frameStale || m_frame.size() != devicePixels() || !isVisible()) {
+        m_frameStale = true;
+        update();
+        return;
+    }
+    const QRegion drawn = m_player->renderChanges(m_frame);
+    if (drawn.isEmpty())
+        return;
+    ++m_renderCount;
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == 1.0) {
+        update(drawn);
+        return;
+    }
+    QRegion logical;
+    for (const QRect &r : drawn)
+        logical += QRectF(QRectF(r).topLeft() / ratio, QRectF(r).size() / ratio).toAlignedRect();
+    update(logical);
 }
 
 void MovieView::paintEvent(QPaintEvent *)
@@ -115,28 +140,24 @@ void MovieView::paintEvent(QPaintEvent *)
         painter.fillRect(rect(), Qt::white);
         return;
     }
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    const QSize pixels = devicePixels();
     if (pixels.isEmpty())
         return;
     if (m_frameStale || m_frame.size() != pixels) {
         // The stage is drawn in device pixels on an image of ratio 1, where
         // shapes come from the engine's cache, and the image is reused: a
-        // new one of a full screen costs as much to map as to draw.
+        // new one of a full screen costs as much to map as to draw. The
+        // player draws all of a new image, and of one drawn elsewhere.
         if (m_frame.size() != pixels)
             m_frame = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
-        m_frame.setDevicePixelRatio(1);
-        {
-            // The player fills the whole target with the movie's background.
-            QPainter stage(&m_frame);
-            m_player->render(stage, QRectF(QPointF(0, 0), QSizeF(pixels)));
-        }
-        m_frame.setDevicePixelRatio(ratio);
-        m_frameSignature = swf::frameSignature(m_player->rootClip());
+        if (!m_player->renderChanges(m_frame).isEmpty())
+            ++m_renderCount;
         m_frameStale = false;
-        ++m_renderCount;
     }
-    painter.drawImage(QPoint(0, 0), m_frame);
+    // Scaled by the painter's ratio only: one image pixel to one device
+    // pixel, without marking the image (which would make the player draw
+    // all of it next time).
+    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size())), m_frame);
 }
 
 } // namespace platform

@@ -17,10 +17,10 @@ namespace platform {
 // frame rate and draws its stage ShowAll. Without a movie it is filled
 // with the player's default background, white.
 //
-// The last frame drawn is kept as an image of the widget's size and drawn
-// again until what the frame shows or the size changes, so a halted movie,
-// or a playing one between changes, costs one image copy per paint and no
-// rendering.
+// The last frame drawn is kept as an image of the widget's size; each new
+// frame draws into it only what changed, and only those pixels are shown
+// again. A halted movie, or a playing one between changes, costs one image
+// copy per paint and no rendering.
 class MovieView : public QWidget
 {
     Q_OBJECT
@@ -46,6 +46,8 @@ protected:
 private:
     void tick();
     void scheduleNext();
+    void refresh();
+    QSize devicePixels() const;
 
     std::unique_ptr<swf::Player> m_player;
     QTimer m_timer;
@@ -53,8 +55,7 @@ private:
     qint64 m_framesRun = 0;     // frames advanced since then
     bool m_playing = false;
     QImage m_frame;             // the stage as last rendered, at the widget's size
-    bool m_frameStale = true;
-    std::uint64_t m_frameSignature = 0; // of the display list m_frame shows
+    bool m_frameStale = true;   // m_frame lags behind the player
     int m_renderCount = 0;
 };
 

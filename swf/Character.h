@@ -44,6 +44,16 @@ public:
     virtual void draw(const RenderContext &context) const { Q_UNUSED(context); }
     // The area the character covers, in its own twips, when it is a mask.
     virtual QPainterPath clipPath(double ratio = 0.0) const { Q_UNUSED(ratio); return {}; }
+    // The device pixels draw() may touch when `toDevice` maps the twips,
+    // anti-aliasing included; empty when it draws nothing. Characters whose
+    // drawing may stray past the bounds in the file work it out themselves.
+    virtual QRectF paintBounds(const QTransform &toDevice, double ratio = 0.0) const
+    {
+        const QRectF local = bounds(ratio).normalized();
+        if (local.isEmpty())
+            return {};
+        return toDevice.mapRect(local).adjusted(-2, -2, 2, 2);
+    }
 
 private:
     int m_id;

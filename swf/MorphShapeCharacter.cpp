@@ -64,18 +64,25 @@ ShapeDrawing MorphShapeCharacter::drawingAt(double ratio) const
     return ShapeDrawing({group}, edges, Qt::OddEvenFill);
 }
 
+ShapeDrawing MorphShapeCharacter::cachedDrawing(double ratio) const
+{
+    std::lock_guard lock(m_cacheMutex);
+    if (m_cachedRatio != ratio) {
+        m_cached = drawingAt(ratio);
+        m_cachedRatio = ratio;
+    }
+    return m_cached;
+}
+
 void MorphShapeCharacter::draw(const RenderContext &context) const
 {
-    ShapeDrawing drawing;
-    {
-        std::lock_guard lock(m_cacheMutex);
-        if (m_cachedRatio != context.ratio) {
-            m_cached = drawingAt(context.ratio);
-            m_cachedRatio = context.ratio;
-        }
-        drawing = m_cached;
-    }
-    rastercache::draw(drawing, context, this, context.ratio);
+    rastercache::draw(cachedDrawing(context.ratio), context, this, context.ratio);
+}
+
+QRectF MorphShapeCharacter::paintBounds(const QTransform &toDevice, double ratio) const
+{
+    const ShapeDrawing drawing = cachedDrawing(ratio);
+    return drawing.isEmpty() ? QRectF() : drawing.deviceBounds(toDevice);
 }
 
 QPainterPath MorphShapeCharacter::clipPath(double ratio) const

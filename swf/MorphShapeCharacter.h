@@ -28,11 +28,15 @@ public:
     QRectF bounds(double ratio = 0.0) const override;
     void draw(const RenderContext &context) const override;
     QPainterPath clipPath(double ratio = 0.0) const override;
+    QRectF paintBounds(const QTransform &toDevice, double ratio = 0.0) const override;
 
     // The shape at `ratio` (0 is the start shape, 1 the end one).
     ShapeDrawing drawingAt(double ratio) const;
 
 private:
+    // The drawing at `ratio`, from the cache when the ratio did not change.
+    ShapeDrawing cachedDrawing(double ratio) const;
+
     Definition m_definition;
     // A placed morph is drawn at the same ratio frame after frame until the
     // timeline changes it: the last drawing is kept.

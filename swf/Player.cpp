@@ -2,6 +2,7 @@
 
 #include "Clip.h"
 #include "DecodeError.h"
+#include "FrameDamage.h"
 #include "Movie.h"
 #include "Renderer.h"
 
@@ -50,6 +51,10 @@ struct Player::State
     ClipWorld world;
     std::shared_ptr<Clip> root;
     bool antialias = true;
+    // What renderChanges() last left in its image, and which image.
+    FrameDamage damage;
+    qint64 damagedImage = 0;
+    bool damagedAntialias = true;
 
     void runActions()
     {
@@ -168,29 +173,97 @@ void Player::setAntialiased(bool on) { m_state->antialias = on; }
 bool Player::antialiased() const { return m_state->antialias; }
 const Clip &Player::rootClip() const { return *m_state->root; }
 
+namespace {
+
+// Twips to target pixels with the whole stage visible and centred; false
+// when the target has no room for it.
+bool showAll(const QRectF &stage, const QRectF &target, const QTransform &outer, Matrix *toDevice)
+{
+    const double scale = std::min(target.width() / stage.width(), target.height() / stage.height());
+    if (!(scale > 0) || !std::isfinite(scale))
+        return false;
+    const double dx = target.x() + (target.width() - stage.width() * scale) / 2 - stage.x() * scale;
+    const double dy = target.y() + (target.height() - stage.height() * scale) / 2 - stage.y() * scale;
+    *toDevice = QTransform(scale, 0, 0, scale, dx, dy) * outer;
+    return true;
+}
+
+} // namespace
+
 void Player::render(QPainter &painter, const QRectF &target) const
 {
     const MovieInfo &info = m_movie->info();
-    const QRectF stage = info.stage;
     painter.save();
     const QTransform outer = painter.worldTransform();
     painter.resetTransform();
     painter.fillRect(outer.mapRect(target), info.background);
-    // twips -> target pixels, the whole stage visible and centred.
-    const double scale = std::min(target.width() / stage.width(), target.height() / stage.height());
-    if (scale > 0 && std::isfinite(scale)) {
-        const double dx = target.x() + (target.width() - stage.width() * scale) / 2 - stage.x() * scale;
-        const double dy = target.y() + (target.height() - stage.height() * scale) / 2 - stage.y() * scale;
-        const Matrix toDevice = QTransform(scale, 0, 0, scale, dx, dy) * outer;
+    Matrix toDevice;
+    if (showAll(info.stage, target, outer, &toDevice)) {
         // Content off the stage stays hidden, as in the margin of a
         // letter-boxed player.
-        painter.setClipRect(toDevice.mapRect(stage), Qt::IntersectClip);
+        painter.setClipRect(toDevice.mapRect(info.stage), Qt::IntersectClip);
         painter.setRenderHint(QPainter::Antialiasing, m_state->antialias);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, m_state->antialias);
         Renderer renderer(painter, m_state->antialias);
         renderer.draw(*m_state->root, toDevice, ColorTransform());
     }
     painter.restore();
+}
+
+QRegion Player::renderChanges(QImage &frame)
+{
+    State &s = *m_state;
+    if (frame.isNull())
+        return {};
+    const MovieInfo &info = m_movie->info();
+    const QRectF target(frame.rect());
+    Matrix toDevice;
+    if (!showAll(info.stage, target, QTransform(), &toDevice)) {
+        s.damage.reset();
+        {
+            QPainter painter(&frame);
+            render(painter, target);
+        }
+        s.damagedImage = frame.cacheKey();
+        return QRegion(frame.rect());
+    }
+    const QRectF stage = toDevice.mapRect(info.stage);
+    const QRect stageArea = stage.toAlignedRect() & frame.rect();
+    // Any other writer to the image gives it a new cache key.
+    const bool fresh = frame.cacheKey() != s.damagedImage || s.antialias != s.damagedAntialias;
+    if (fresh)
+        s.damage.reset();
+    const QVector<QRect> changed = s.damage.update(*s.root, toDevice, stageArea);
+    QRegion drawn;
+    if (fresh) {
+        QPainter painter(&frame);
+        render(painter, target);
+        drawn = frame.rect();
+    } else if (!changed.isEmpty()) {
+        QPainter painter(&frame);
+        Renderer renderer(painter, s.antialias);
+        for (const QRect &r : changed) {
+            // The background goes under the whole rectangle first, as
+            // render() fills the whole target before it clips.
+            painter.setClipping(false);
+            painter.fillRect(r, info.background);
+            // The stage's edges are cut as render() cuts them: to whole
+            // pixels, as a painter does while not anti-aliasing.
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            painter.setClipRect(stage);
+            painter.setClipRect(r, Qt::IntersectClip);
+            painter.setRenderHint(QPainter::Antialiasing, s.antialias);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, s.antialias);
+            // Layers (masks, filters, blend modes) are sized as for the
+            // whole stage, so what lands inside `r` is what a full drawing
+            // puts there.
+            renderer.draw(*s.root, toDevice, ColorTransform(), stageArea);
+            drawn += r;
+        }
+    }
+    s.damagedImage = frame.cacheKey();
+    s.damagedAntialias = s.antialias;
+    return drawn;
 }
 
 QImage Player::renderImage(QSize size) const

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QImage>
 #include <QRectF>
+#include <QRegion>
 #include <QString>
 #include <memory>
 
@@ -38,6 +39,13 @@ public:
     // proportions kept, centred, the margin in the background colour.
     // Whatever lies off the stage stays hidden, margins included.
     void render(QPainter &painter, const QRectF &target) const;
+    // Brings `frame`, which holds what the last call drew into it, up to the
+    // current frame, drawing again only the parts that changed, as ShowAll
+    // into the whole image. Everything is drawn at the first call, and when
+    // the image was changed by anything else since, has another size, or
+    // the quality changed. Returns the pixels drawn: empty when the frame
+    // shows what the last one did.
+    QRegion renderChanges(QImage &frame);
     // The stage at `size` pixels ShowAll; an empty size means the stage's own size.
     QImage renderImage(QSize size = {}) const;
 

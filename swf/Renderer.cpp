@@ -108,13 +108,16 @@ QPainter::CompositionMode compositionFor(int mode)
 
 } // namespace
 
-void Renderer::draw(const Clip &clip, const Matrix &toDevice, const ColorTransform &cxform)
+void Renderer::draw(const Clip &clip, const Matrix &toDevice, const ColorTransform &cxform,
+                    const QRect &bounds)
 {
     // Filter sizes are in stage pixels; the stage may be drawn scaled.
     m_stageScale = std::sqrt(std::abs(toDevice.determinant())) * 20;
     m_dpr = m_painter.device()->devicePixelRatioF();
     QRect area(QPoint(0, 0), QSize(m_painter.device()->width(), m_painter.device()->height()));
-    if (m_painter.hasClipping())
+    if (!bounds.isNull())
+        area &= bounds;
+    else if (m_painter.hasClipping())
         area &= m_painter.clipBoundingRect().toAlignedRect();
     drawList(m_painter, area, clip, toDevice, cxform);
 }

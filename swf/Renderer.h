@@ -19,7 +19,10 @@ class Renderer
 {
 public:
     Renderer(QPainter &painter, bool antialias) : m_painter(painter), m_antialias(antialias) {}
-    void draw(const Clip &clip, const Matrix &toDevice, const ColorTransform &cxform);
+    // `area` (device pixels) bounds the offscreen layers; by default the
+    // painter's clip does.
+    void draw(const Clip &clip, const Matrix &toDevice, const ColorTransform &cxform,
+              const QRect &area = QRect());
 
 private:
     struct Target;

@@ -15,6 +15,12 @@ ShapeCharacter::~ShapeCharacter() { rastercache::forget(this); }
 
 void ShapeCharacter::draw(const RenderContext &context) const { rastercache::draw(m_drawing, context, this); }
 
+QRectF ShapeCharacter::paintBounds(const QTransform &toDevice, double) const
+{
+    // From the paths themselves: the bounds in the file may be too small.
+    return m_drawing.isEmpty() ? QRectF() : m_drawing.deviceBounds(toDevice);
+}
+
 QPainterPath ShapeCharacter::clipPath(double) const
 {
     // Only shapes used as masks need it, once.

@@ -18,6 +18,7 @@ public:
     QRectF bounds(double ratio = 0.0) const override;
     void draw(const RenderContext &context) const override;
     QPainterPath clipPath(double ratio = 0.0) const override;
+    QRectF paintBounds(const QTransform &toDevice, double ratio = 0.0) const override;
 
 private:
     QRectF m_bounds;

@@ -7,6 +7,13 @@ namespace swf {
 TextCharacter::TextCharacter(int id, const QRectF &bounds, const Matrix &matrix, QVector<Run> runs)
     : Character(id), m_bounds(bounds), m_matrix(matrix), m_runs(std::move(runs))
 {
+    // Glyphs are placed by their advances, which need not keep them inside
+    // the bounds the file gives.
+    QRectF ink;
+    for (const Run &run : m_runs)
+        for (const QPainterPath &glyph : run.glyphs)
+            ink |= glyph.controlPointRect();
+    m_ink = m_matrix.mapRect(ink);
 }
 
 QRectF TextCharacter::bounds(double) const { return m_bounds; }
@@ -27,6 +34,13 @@ void TextCharacter::draw(const RenderContext &context) const
     }
     painter.setRenderHint(QPainter::Antialiasing, oldAntialias);
     painter.setTransform(old);
+}
+
+QRectF TextCharacter::paintBounds(const QTransform &toDevice, double) const
+{
+    if (m_runs.isEmpty() || m_ink.isNull())
+        return {};
+    return toDevice.mapRect(m_ink).adjusted(-2, -2, 2, 2);
 }
 
 QPainterPath TextCharacter::clipPath(double) const

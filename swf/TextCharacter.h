@@ -25,9 +25,11 @@ public:
     QRectF bounds(double ratio = 0.0) const override;
     void draw(const RenderContext &context) const override;
     QPainterPath clipPath(double ratio = 0.0) const override;
+    QRectF paintBounds(const QTransform &toDevice, double ratio = 0.0) const override;
 
 private:
     QRectF m_bounds;
+    QRectF m_ink;                    // of all glyphs, after the text matrix
     Matrix m_matrix;
     QVector<Run> m_runs;
 };

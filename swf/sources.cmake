@@ -8,6 +8,7 @@ set(SWF_ENGINE_SOURCES
     Clip.cpp Clip.h
     DecodeError.h
     Filter.cpp Filter.h
+    FrameDamage.cpp FrameDamage.h
     FrameSignature.cpp FrameSignature.h
     Decompress.cpp Decompress.h
     Movie.h MovieDecoder.cpp MovieDecoder.h MovieInfo.h

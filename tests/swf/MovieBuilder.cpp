@@ -172,6 +172,18 @@ MovieBuilder &MovieBuilder::place(int depth, int id, std::optional<int> tx, cons
     return tag(26, body);
 }
 
+MovieBuilder &MovieBuilder::placeFiltered(int depth, int id, int tx, const QByteArray &filters)
+{
+    QByteArray body;
+    body.append(char(0x06));         // character, matrix
+    body.append(char(0x01));         // filter list
+    u16(body, depth);
+    u16(body, id);
+    body.append(translate(tx));
+    body.append(filters);
+    return tag(70, body);
+}
+
 MovieBuilder &MovieBuilder::move(int depth, std::optional<int> id, std::optional<int> tx)
 {
     QByteArray body;

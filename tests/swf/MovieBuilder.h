@@ -24,6 +24,9 @@ public:
     MovieBuilder &sprite(int id, const MovieBuilder &timeline);
     MovieBuilder &place(int depth, int id, std::optional<int> tx = {}, const QString &name = {},
                         int clipDepth = 0);
+    // PlaceObject3 of a character moved right by `tx` twips, with a filter
+    // list (`filters`: its count byte, then the FILTER records).
+    MovieBuilder &placeFiltered(int depth, int id, int tx, const QByteArray &filters);
     MovieBuilder &move(int depth, std::optional<int> id, std::optional<int> tx);
     MovieBuilder &remove(int depth);
     MovieBuilder &label(const QString &name);
