@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -11,8 +12,254 @@ namespace swf {
 namespace {
 
 constexpr int kGrid = 4;              // sample points per pixel on each axis
-// Larger areas are left to Qt: the samples would take too much memory.
+// Larger areas are left to Qt, as they always were: lifting this would
+// change the pixels of big fills such as full-screen backgrounds.
 constexpr qint64 kMaxPixels = qint64(4096) * 4096;
+
+// The samples are found by the rule of Qt's aliased rasteriser drawing the
+// path at four times the resolution, which is what this fill measured
+// before and what its pictures are checked against: outline points are
+// rounded to 1/64 of a sample, a sample row takes an edge when the row's
+// centre lies in (top, bottom] of it, the edge's x on each row is stepped
+// in 16.16 fixed point, and a sample is in when its centre lies in
+// (left crossing, right crossing]. Curves are flattened as that rasteriser
+// flattens them, so the same polygon is sampled.
+
+// Where a far-off point is clipped so that 26.6 and 16.16 arithmetic
+// cannot overflow (in samples; the picture is never near this size).
+constexpr double kCoordLimit = double(1 << 22);
+constexpr int kClipMargin = 64;
+
+struct Point26
+{
+    qint64 x, y;                    // 1/64 sample
+};
+
+struct Edge
+{
+    qint64 x;                       // 16.16 sample, plus half a sample
+    qint64 step;                    // per sample row
+    int top, bottom;                // sample rows, inclusive
+    int winding;
+};
+
+struct Crossing
+{
+    int x;                          // first sample column right of it
+    int winding;
+};
+
+// Kept between calls: a frame fills many small shapes, each would
+// otherwise allocate its own.
+struct Scratch
+{
+    std::vector<QPointF> points;
+    std::vector<int> contourEnds;   // one past each contour's last point
+    std::vector<QPointF> clipped, clipTemp;
+    std::vector<Point26> fixed;
+    std::vector<Edge> edges;
+    std::vector<int> active;
+    std::vector<Crossing> crossings;
+    std::vector<int> part;          // per pixel: samples of spans ending in it
+    std::vector<int> runs;          // per pixel: change of the whole-pixel count
+};
+
+// The length scale the rasteriser divides its flatness by.
+double flatteningScale(const QTransform &t)
+{
+    const QTransform::TransformationType type = t.type();
+    if (type <= QTransform::TxTranslate)
+        return 1;
+    if (type == QTransform::TxScale)
+        return std::max(std::abs(t.m11()), std::abs(t.m22()));
+    const double columnX = t.m11() * t.m11() + t.m21() * t.m21();
+    const double columnY = t.m12() * t.m12() + t.m22() * t.m22();
+    const double rowX = t.m11() * t.m11() + t.m12() * t.m12();
+    const double rowY = t.m21() * t.m21() + t.m22() * t.m22();
+    if (std::abs(columnX - columnY) > std::abs(rowX - rowY))
+        return std::sqrt(std::max(columnX, columnY));
+    return std::sqrt(std::max(rowX, rowY));
+}
+
+// Splits a cubic by halves until both control points lie near the chord
+// (measured against the chord's Manhattan length), nine levels at most,
+// appending the end point of every flat piece.
+void flattenCubic(QPointF p1, QPointF p2, QPointF p3, QPointF p4, double threshold,
+                  std::vector<QPointF> &out)
+{
+    struct Cubic
+    {
+        double x1, y1, x2, y2, x3, y3, x4, y4;
+    };
+    Cubic stack[10];
+    int levels[10];
+    stack[0] = {p1.x(), p1.y(), p2.x(), p2.y(), p3.x(), p3.y(), p4.x(), p4.y()};
+    levels[0] = 9;
+    int top = 0;
+    while (top >= 0) {
+        Cubic &b = stack[top];
+        const double dy = b.y4 - b.y1;
+        const double dx = b.x4 - b.x1;
+        double length = std::abs(dx) + std::abs(dy);
+        double distance;
+        if (length > 1.) {
+            distance = std::abs(dx * (b.y1 - b.y2) - dy * (b.x1 - b.x2))
+                + std::abs(dx * (b.y1 - b.y3) - dy * (b.x1 - b.x3));
+        } else {
+            distance = std::abs(b.x1 - b.x2) + std::abs(b.y1 - b.y2) + std::abs(b.x1 - b.x3)
+                + std::abs(b.y1 - b.y3);
+            length = 1.;
+        }
+        if (distance < threshold * length || levels[top] == 0) {
+            out.emplace_back(b.x4, b.y4);
+            --top;
+            continue;
+        }
+        // The first half goes on top of the stack, the second stays below.
+        Cubic &first = stack[top + 1];
+        const double cx = (b.x2 + b.x3) * .5;
+        const double cy = (b.y2 + b.y3) * .5;
+        first.x1 = b.x1;
+        first.y1 = b.y1;
+        first.x2 = (b.x1 + b.x2) * .5;
+        first.y2 = (b.y1 + b.y2) * .5;
+        b.x3 = (b.x3 + b.x4) * .5;
+        b.y3 = (b.y3 + b.y4) * .5;
+        first.x3 = (first.x2 + cx) * .5;
+        first.y3 = (first.y2 + cy) * .5;
+        b.x2 = (b.x3 + cx) * .5;
+        b.y2 = (b.y3 + cy) * .5;
+        first.x4 = b.x1 = (first.x3 + b.x2) * .5;
+        first.y4 = b.y1 = (first.y3 + b.y2) * .5;
+        levels[top + 1] = --levels[top];
+        ++top;
+    }
+}
+
+// The path as closed polygons in its own coordinates.
+void flattenPath(const QPainterPath &path, double threshold, Scratch &s)
+{
+    s.points.clear();
+    s.contourEnds.clear();
+    size_t start = 0;
+    auto close = [&] {
+        if (s.points.size() > start) {
+            if (s.points.back() != s.points[start])
+                s.points.push_back(s.points[start]);
+            s.contourEnds.push_back(int(s.points.size()));
+        }
+    };
+    const int count = path.elementCount();
+    for (int i = 0; i < count; ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        switch (e.type) {
+        case QPainterPath::MoveToElement:
+            if (i == count - 1)
+                break;
+            close();
+            start = s.points.size();
+            s.points.emplace_back(e.x, e.y);
+            break;
+        case QPainterPath::LineToElement:
+            s.points.emplace_back(e.x, e.y);
+            break;
+        case QPainterPath::CurveToElement:
+            if (i + 2 < count && !s.points.empty())
+                flattenCubic(s.points.back(), e, path.elementAt(i + 1), path.elementAt(i + 2), threshold, s.points);
+            i += 2;
+            break;
+        default:
+            break;
+        }
+    }
+    close();
+}
+
+// One Sutherland-Hodgman pass: keeps the side of the line where
+// `inside` holds. The pieces added run along the line, so the winding of
+// every point strictly on the kept side is unchanged.
+template <typename Inside, typename Cross>
+void clipPolygon(const std::vector<QPointF> &in, std::vector<QPointF> &out, Inside inside, Cross cross)
+{
+    out.clear();
+    if (in.empty())
+        return;
+    QPointF previous = in.back();
+    bool previousIn = inside(previous);
+    for (const QPointF &p : in) {
+        const bool in = inside(p);
+        if (in != previousIn)
+            out.push_back(cross(previous, p));
+        if (in)
+            out.push_back(p);
+        previous = p;
+        previousIn = in;
+    }
+    if (!out.empty())
+        out.push_back(out.front());
+}
+
+// Maps one contour to samples and rounds it to 1/64 sample.
+void toFixed(const QPointF *points, int count, const QTransform &toSamples, const QRectF &clip, Scratch &s)
+{
+    bool far = false;
+    s.clipped.resize(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        const QPointF p = toSamples.map(points[i]);
+        if (!std::isfinite(p.x()) || !std::isfinite(p.y()))
+            return;                     // nothing sound to draw of it
+        far = far || std::abs(p.x()) > kCoordLimit || std::abs(p.y()) > kCoordLimit;
+        s.clipped[size_t(i)] = p;
+    }
+    if (far) {
+        auto atX = [](double x) {
+            return [x](QPointF a, QPointF b) { return QPointF(x, a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x())); };
+        };
+        auto atY = [](double y) {
+            return [y](QPointF a, QPointF b) { return QPointF(a.x() + (b.x() - a.x()) * (y - a.y()) / (b.y() - a.y()), y); };
+        };
+        clipPolygon(s.clipped, s.clipTemp, [&](QPointF p) { return p.x() >= clip.left(); }, atX(clip.left()));
+        clipPolygon(s.clipTemp, s.clipped, [&](QPointF p) { return p.x() <= clip.right(); }, atX(clip.right()));
+        clipPolygon(s.clipped, s.clipTemp, [&](QPointF p) { return p.y() >= clip.top(); }, atY(clip.top()));
+        clipPolygon(s.clipTemp, s.clipped, [&](QPointF p) { return p.y() <= clip.bottom(); }, atY(clip.bottom()));
+    }
+    s.fixed.clear();
+    for (const QPointF &p : s.clipped)
+        s.fixed.push_back({qRound(p.x() * 64), qRound(p.y() * 64)});
+}
+
+// Adds the edges of the polygon in `s.fixed` that cross a sample row's
+// centre between rows 0 and `lastRow`.
+void addEdges(Scratch &s, int lastRow, qint64 rightFP)
+{
+    for (size_t i = 0; i + 1 < s.fixed.size(); ++i) {
+        Point26 a = s.fixed[i];
+        Point26 b = s.fixed[i + 1];
+        int winding = 1;
+        if (a.y > b.y) {
+            std::swap(a, b);
+            winding = -1;
+        }
+        const int top = int(std::max<qint64>(0, (a.y + 32) >> 6));
+        const int bottom = int(std::min<qint64>(lastRow, (b.y - 32) >> 6));
+        if (top > bottom)
+            continue;
+        const qint64 aFP = 32768 + a.x * 1024;
+        if (a.x == b.x) {
+            s.edges.push_back({std::clamp<qint64>(aFP, 0, rightFP), 0, top, bottom, winding});
+            continue;
+        }
+        const double slope = double(b.x - a.x) / double(b.y - a.y);
+        const qint64 step = qint64(slope * 65536.);
+        const qint64 down = qint64(top) * 65536 + 32768 - a.y * 1024;
+        qint64 x;
+        if (std::abs(double(step) * double(down)) < 0x1p62)
+            x = aFP + ((step * down) >> 16);
+        else                            // nearly flat and far: exactness is moot
+            x = aFP + qint64(std::floor(double(step) * double(down) / 65536.));
+        s.edges.push_back({x, step, top, bottom, winding});
+    }
+}
 
 } // namespace
 
@@ -56,20 +303,9 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
         return true;
     if (qint64(bounds.width()) * bounds.height() > kMaxPixels / (kGrid * kGrid))
         return false;
+    if (!paint && qAlpha(color) == 0)
+        return true;
     const QTransform shift = QTransform::fromTranslate(-bounds.x(), -bounds.y());
-
-    // The samples: the path drawn without anti-aliasing at four times the
-    // resolution, where each small pixel is in or out by its centre.
-    QImage samples(bounds.size() * kGrid, QImage::Format_Alpha8);
-    if (samples.isNull())
-        return false;
-    samples.fill(0);
-    {
-        QPainter sp(&samples);
-        sp.setRenderHint(QPainter::Antialiasing, false);
-        sp.setTransform(toDevice * shift * QTransform::fromScale(kGrid, kGrid));
-        sp.fillPath(path, Qt::black);
-    }
 
     // The colours over the whole area, as if fully covered.
     QImage colours;
@@ -90,33 +326,113 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
         (*paint)(cp, back.mapRect(QRectF(colours.rect()).adjusted(-1, -1, 1, 1)));
     }
 
-    for (int y = 0; y < bounds.height(); ++y) {
-        const uchar *rows[kGrid];
-        for (int r = 0; r < kGrid; ++r)
-            rows[r] = samples.constScanLine(y * kGrid + r);
-        const QRgb *src = paint ? reinterpret_cast<const QRgb *>(colours.constScanLine(y)) : nullptr;
-        QRgb *dst = reinterpret_cast<QRgb *>(image->scanLine(bounds.y() + y)) + bounds.x();
-        for (int x = 0; x < bounds.width(); ++x) {
-            int inside = 0;
-            for (int r = 0; r < kGrid; ++r) {
-                const uchar *s = rows[r] + x * kGrid;
-                inside += (s[0] >> 7) + (s[1] >> 7) + (s[2] >> 7) + (s[3] >> 7);
+    // Taken only after `paint` has run: a colours picture may itself be
+    // drawn with a coverage fill.
+    thread_local Scratch s;
+    const int width = bounds.width();
+    const int sampleWidth = width * kGrid;
+    const int lastRow = bounds.height() * kGrid - 1;
+    const qint64 rightFP = qint64(sampleWidth) << 16;
+    const QTransform toSamples = toDevice * shift * QTransform::fromScale(kGrid, kGrid);
+    const double scale = flatteningScale(toSamples);
+    flattenPath(path, scale == 0 ? 0.25 : 0.25 / scale, s);
+    const QRectF clip(-kClipMargin, -kClipMargin, sampleWidth + 2 * kClipMargin, lastRow + 1 + 2 * kClipMargin);
+    s.edges.clear();
+    for (size_t c = 0, first = 0; c < s.contourEnds.size(); first = size_t(s.contourEnds[c]), ++c) {
+        toFixed(s.points.data() + first, s.contourEnds[c] - int(first), toSamples, clip, s);
+        addEdges(s, lastRow, rightFP);
+    }
+    if (s.edges.empty())
+        return true;
+    std::sort(s.edges.begin(), s.edges.end(), [](const Edge &a, const Edge &b) { return a.top < b.top; });
+
+    s.part.assign(size_t(width) + 1, 0);
+    s.runs.assign(size_t(width) + 1, 0);
+    s.active.clear();
+    const int mask = path.fillRule() == Qt::WindingFill ? ~0 : 1;
+    size_t next = 0;
+    int row = s.edges.front().top;
+    while (row <= lastRow && (next < s.edges.size() || !s.active.empty())) {
+        if (s.active.empty() && s.edges[next].top > row)
+            row = s.edges[next].top;
+        const int pixelRow = row / kGrid;
+        int minPixel = width, maxPixel = -1;
+        for (; row < (pixelRow + 1) * kGrid && row <= lastRow; ++row) {
+            for (; next < s.edges.size() && s.edges[next].top == row; ++next)
+                s.active.push_back(int(next));
+            s.crossings.clear();
+            for (size_t i = 0; i < s.active.size();) {
+                Edge &e = s.edges[size_t(s.active[i])];
+                s.crossings.push_back({int(std::clamp<qint64>(e.x >> 16, 0, sampleWidth)), e.winding});
+                if (e.bottom == row) {
+                    s.active[i] = s.active.back();
+                    s.active.pop_back();
+                } else {
+                    e.x += e.step;
+                    ++i;
+                }
             }
-            const QRgb s = src ? src[x] : color;
-            if (inside == 0 || qAlpha(s) == 0)
+            auto byX = [](const Crossing &a, const Crossing &b) { return a.x < b.x; };
+            if (s.crossings.size() <= 16) {
+                for (size_t i = 1; i < s.crossings.size(); ++i) {
+                    const Crossing c = s.crossings[i];
+                    size_t j = i;
+                    for (; j > 0 && byX(c, s.crossings[j - 1]); --j)
+                        s.crossings[j] = s.crossings[j - 1];
+                    s.crossings[j] = c;
+                }
+            } else {
+                std::sort(s.crossings.begin(), s.crossings.end(), byX);
+            }
+            // Samples from one crossing up to the next are inside while
+            // the winding so far passes the fill rule.
+            int winding = 0;
+            for (size_t i = 0; i + 1 < s.crossings.size(); ++i) {
+                winding += s.crossings[i].winding;
+                const int from = s.crossings[i].x;
+                const int to = s.crossings[i + 1].x;
+                if (!(winding & mask) || from == to)
+                    continue;
+                const int first = from / kGrid;
+                const int last = (to - 1) / kGrid;
+                minPixel = std::min(minPixel, first);
+                maxPixel = std::max(maxPixel, last);
+                if (first == last) {
+                    s.part[size_t(first)] += to - from;
+                } else {
+                    s.part[size_t(first)] += kGrid - from % kGrid;
+                    s.runs[size_t(first) + 1] += kGrid;
+                    s.runs[size_t(last)] -= kGrid;
+                    s.part[size_t(last)] += to - last * kGrid;
+                }
+            }
+        }
+        if (maxPixel < 0)
+            continue;
+
+        const QRgb *src = paint ? reinterpret_cast<const QRgb *>(colours.constScanLine(pixelRow)) : nullptr;
+        QRgb *dst = reinterpret_cast<QRgb *>(image->scanLine(bounds.y() + pixelRow)) + bounds.x();
+        int run = 0;
+        for (int x = minPixel; x <= maxPixel; ++x) {
+            run += s.runs[size_t(x)];
+            const int inside = run + s.part[size_t(x)];
+            s.runs[size_t(x)] = 0;
+            s.part[size_t(x)] = 0;
+            const QRgb c = src ? src[x] : color;
+            if (inside == 0 || qAlpha(c) == 0)
                 continue;
-            if (inside == kGrid * kGrid && qAlpha(s) == 255) {
-                dst[x] = s;
+            if (inside == kGrid * kGrid && qAlpha(c) == 255) {
+                dst[x] = c;
                 continue;
             }
             // Players blend in 1/256 steps: a sixteenth is 16 of them, and
             // the backdrop keeps what the covered colour leaves of 256.
             const int share = inside * 256 / (kGrid * kGrid);
-            const int keep = 256 - (qAlpha(s) * share + 127) / 255;
+            const int keep = 256 - (qAlpha(c) * share + 127) / 255;
             const QRgb d = dst[x];
             auto mixed = [&](int sc, int dc) { return std::min(255, (sc * share + dc * keep) >> 8); };
-            dst[x] = qRgba(mixed(qRed(s), qRed(d)), mixed(qGreen(s), qGreen(d)), mixed(qBlue(s), qBlue(d)),
-                           mixed(qAlpha(s), qAlpha(d)));
+            dst[x] = qRgba(mixed(qRed(c), qRed(d)), mixed(qGreen(c), qGreen(d)), mixed(qBlue(c), qBlue(d)),
+                           mixed(qAlpha(c), qAlpha(d)));
         }
     }
     return true;
