@@ -12,6 +12,7 @@ namespace swf {
 namespace {
 
 constexpr int kGrid = 4;              // sample points per pixel on each axis
+constexpr int kShareStep = 256 / (kGrid * kGrid);   // blend weight of one sample, of 256
 // Larger areas are left to Qt, as they always were: lifting this would
 // change the pixels of big fills such as full-screen backgrounds.
 constexpr qint64 kMaxPixels = qint64(4096) * 4096;
@@ -60,6 +61,7 @@ struct Scratch
     std::vector<Edge> edges;
     std::vector<int> active;
     std::vector<Crossing> crossings;
+    std::vector<int> changes;       // pixels of a row where the coverage may change
     std::vector<int> part;          // per pixel: samples of spans ending in it
     std::vector<int> runs;          // per pixel: change of the whole-pixel count
 };
@@ -261,6 +263,61 @@ void addEdges(Scratch &s, int lastRow, qint64 rightFP)
     }
 }
 
+// Players blend in 1/256 steps: a sixteenth of coverage is a `share` of
+// 16 of them, and the backdrop keeps what the covered colour leaves of 256.
+inline int keepOf(QRgb s, int share)
+{
+    return 256 - (qAlpha(s) * share + 127) / 255;
+}
+
+inline QRgb blend(QRgb s, int inside, QRgb d)
+{
+    const int share = inside * kShareStep;
+    const int keep = keepOf(s, share);
+    auto mixed = [&](int sc, int dc) { return std::min(255, (sc * share + dc * keep) >> 8); };
+    return qRgba(mixed(qRed(s), qRed(d)), mixed(qGreen(s), qGreen(d)), mixed(qBlue(s), qBlue(d)),
+                 mixed(qAlpha(s), qAlpha(d)));
+}
+
+// The same blend on all four channels at once, each in a 16-bit lane.
+// While no channel of the colour exceeds its alpha, as in every
+// premultiplied colour, a lane never passes 255 * 256 + 127: nothing
+// carries into the next lane and no channel reaches the clamp at 255.
+constexpr quint64 kLanes = 0x00ff00ff00ff00ffULL;
+
+inline bool premultiplied(QRgb c)
+{
+    const int a = qAlpha(c);
+    return qRed(c) <= a && qGreen(c) <= a && qBlue(c) <= a;
+}
+
+inline quint64 spread(QRgb c)
+{
+    quint64 v = c;
+    v = (v | (v << 16)) & 0x0000ffff0000ffffULL;
+    return (v | (v << 8)) & kLanes;
+}
+
+inline QRgb blendLanes(quint64 lanes, int share, int keep, QRgb d)
+{
+    quint64 v = ((lanes * quint64(share) + spread(d) * quint64(keep)) >> 8) & kLanes;
+    v = (v | (v >> 8)) & 0x0000ffff0000ffffULL;
+    return QRgb(v | (v >> 16));
+}
+
+// One pixel of a colours picture over the backdrop.
+inline void blendPixel(QRgb s, int inside, QRgb &d)
+{
+    if (qAlpha(s) == 0)
+        return;
+    if (inside == kGrid * kGrid && qAlpha(s) == 255)
+        d = s;
+    else if (premultiplied(s))
+        d = blendLanes(spread(s), inside * kShareStep, keepOf(s, inside * kShareStep), d);
+    else
+        d = blend(s, inside, d);
+}
+
 } // namespace
 
 bool CoverageFill::fill(QPainter &painter, const QPainterPath &path, const QTransform &toDevice,
@@ -350,13 +407,18 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
     s.runs.assign(size_t(width) + 1, 0);
     s.active.clear();
     const int mask = path.fillRule() == Qt::WindingFill ? ~0 : 1;
+    const bool lanesExact = premultiplied(color);
+    const quint64 colorLanes = spread(color);
+    int keep[kGrid * kGrid + 1];
+    for (int inside = 0; inside <= kGrid * kGrid; ++inside)
+        keep[inside] = keepOf(color, inside * kShareStep);
     size_t next = 0;
     int row = s.edges.front().top;
     while (row <= lastRow && (next < s.edges.size() || !s.active.empty())) {
         if (s.active.empty() && s.edges[next].top > row)
             row = s.edges[next].top;
         const int pixelRow = row / kGrid;
-        int minPixel = width, maxPixel = -1;
+        s.changes.clear();
         for (; row < (pixelRow + 1) * kGrid && row <= lastRow; ++row) {
             for (; next < s.edges.size() && s.edges[next].top == row; ++next)
                 s.active.push_back(int(next));
@@ -372,18 +434,8 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
                     ++i;
                 }
             }
-            auto byX = [](const Crossing &a, const Crossing &b) { return a.x < b.x; };
-            if (s.crossings.size() <= 16) {
-                for (size_t i = 1; i < s.crossings.size(); ++i) {
-                    const Crossing c = s.crossings[i];
-                    size_t j = i;
-                    for (; j > 0 && byX(c, s.crossings[j - 1]); --j)
-                        s.crossings[j] = s.crossings[j - 1];
-                    s.crossings[j] = c;
-                }
-            } else {
-                std::sort(s.crossings.begin(), s.crossings.end(), byX);
-            }
+            std::sort(s.crossings.begin(), s.crossings.end(),
+                      [](const Crossing &a, const Crossing &b) { return a.x < b.x; });
             // Samples from one crossing up to the next are inside while
             // the winding so far passes the fill rule.
             int winding = 0;
@@ -395,44 +447,49 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
                     continue;
                 const int first = from / kGrid;
                 const int last = (to - 1) / kGrid;
-                minPixel = std::min(minPixel, first);
-                maxPixel = std::max(maxPixel, last);
-                if (first == last) {
-                    s.part[size_t(first)] += to - from;
-                } else {
-                    s.part[size_t(first)] += kGrid - from % kGrid;
+                s.part[size_t(first)] += std::min(to, (first + 1) * kGrid) - from;
+                s.changes.push_back(first);
+                s.changes.push_back(first + 1);
+                if (last > first) {
                     s.runs[size_t(first) + 1] += kGrid;
                     s.runs[size_t(last)] -= kGrid;
                     s.part[size_t(last)] += to - last * kGrid;
+                    s.changes.push_back(last);
+                    s.changes.push_back(last + 1);
                 }
             }
         }
-        if (maxPixel < 0)
+        if (s.changes.empty())
             continue;
 
+        // Between two changes every pixel has the same coverage; a pixel
+        // where a span starts or ends is a change of its own.
+        std::sort(s.changes.begin(), s.changes.end());
+        s.changes.erase(std::unique(s.changes.begin(), s.changes.end()), s.changes.end());
         const QRgb *src = paint ? reinterpret_cast<const QRgb *>(colours.constScanLine(pixelRow)) : nullptr;
         QRgb *dst = reinterpret_cast<QRgb *>(image->scanLine(bounds.y() + pixelRow)) + bounds.x();
         int run = 0;
-        for (int x = minPixel; x <= maxPixel; ++x) {
+        for (size_t k = 0; k + 1 < s.changes.size(); ++k) {
+            const int x = s.changes[k];
+            const int end = s.changes[k + 1];
             run += s.runs[size_t(x)];
             const int inside = run + s.part[size_t(x)];
             s.runs[size_t(x)] = 0;
             s.part[size_t(x)] = 0;
-            const QRgb c = src ? src[x] : color;
-            if (inside == 0 || qAlpha(c) == 0)
-                continue;
-            if (inside == kGrid * kGrid && qAlpha(c) == 255) {
-                dst[x] = c;
-                continue;
+            if (inside == 0) {
+                // a gap between spans
+            } else if (src) {
+                for (int i = x; i < end; ++i)
+                    blendPixel(src[i], inside, dst[i]);
+            } else if (inside == kGrid * kGrid && qAlpha(color) == 255) {
+                std::fill(dst + x, dst + end, color);
+            } else if (lanesExact) {
+                for (int i = x; i < end; ++i)
+                    dst[i] = blendLanes(colorLanes, inside * kShareStep, keep[inside], dst[i]);
+            } else {
+                for (int i = x; i < end; ++i)
+                    dst[i] = blend(color, inside, dst[i]);
             }
-            // Players blend in 1/256 steps: a sixteenth is 16 of them, and
-            // the backdrop keeps what the covered colour leaves of 256.
-            const int share = inside * 256 / (kGrid * kGrid);
-            const int keep = 256 - (qAlpha(c) * share + 127) / 255;
-            const QRgb d = dst[x];
-            auto mixed = [&](int sc, int dc) { return std::min(255, (sc * share + dc * keep) >> 8); };
-            dst[x] = qRgba(mixed(qRed(c), qRed(d)), mixed(qGreen(c), qGreen(d)), mixed(qBlue(c), qBlue(d)),
-                           mixed(qAlpha(c), qAlpha(d)));
         }
     }
     return true;
