@@ -12,6 +12,10 @@
 #include <cstring>
 #include <list>
 #include <mutex>
+#include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace swf {
 
@@ -38,6 +42,19 @@ QColor mixLinearLight(const QColor &a, const QColor &b, double t)
     auto lerp = [t](int x, int y) { return fromLinear(toLinear(x) + (toLinear(y) - toLinear(x)) * t); };
     return QColor(lerp(a.red(), b.red()), lerp(a.green(), b.green()), lerp(a.blue(), b.blue()),
                   int(std::lround(a.alpha() + (b.alpha() - a.alpha()) * t)));
+}
+
+// Square roots in place, two at a time where the processor has them; the
+// same correctly rounded values as std::sqrt.
+void squareRoots(double *v, int n)
+{
+    int i = 0;
+#ifdef __SSE2__
+    for (; i + 2 <= n; i += 2)
+        _mm_storeu_pd(v + i, _mm_sqrt_pd(_mm_loadu_pd(v + i)));
+#endif
+    for (; i < n; ++i)
+        v[i] = std::sqrt(v[i]);
 }
 
 // Looks colours up in the ramp as players do: its 256 entries stand at the
@@ -68,6 +85,25 @@ public:
             u = 1.0 - std::abs(u - 2.0 * std::floor(u / 2.0) - 1.0);
             break;
         }
+        return entry(u);
+    }
+
+    // at() for `n` positions.
+    void row(const double *u, QRgb *out, int n) const
+    {
+        if (m_spread != Gradient::Spread::Pad) {
+            for (int x = 0; x < n; ++x)
+                out[x] = at(u[x]);
+            return;
+        }
+        for (int x = 0; x < n; ++x)
+            out[x] = entry(u[x]);
+    }
+
+private:
+    // The colour at `u` once the spread has been applied.
+    inline QRgb entry(double u) const
+    {
         // Also sends NaN (a point at infinity) to the last entry.
         const double p = u * 256.0 - 0.5;
         const int fixed = p >= 0.0 ? (p < 255.0 ? int(p * 256.0) : 255 * 256) : (p < 0.0 ? 0 : 255 * 256);
@@ -83,7 +119,6 @@ public:
         return m_opaque ? blended : qPremultiply(blended);
     }
 
-private:
     Gradient::Spread m_spread;
     bool m_opaque = true;
     std::array<QRgb, 256> m_straight;
@@ -102,10 +137,11 @@ public:
         QRect area;                  // device pixels; a key is found in a wider one
         ColorTransform cxform;
 
-        bool fitsIn(const Key &o) const
+        // All but the area.
+        bool sameGradient(const Key &o) const
         {
             const Gradient &a = gradient, &b = o.gradient;
-            if (!o.area.contains(area) || toDevice != o.toDevice || a.kind != b.kind || a.spread != b.spread
+            if (toDevice != o.toDevice || a.kind != b.kind || a.spread != b.spread
                 || a.linearRgb != b.linearRgb || a.focal != b.focal || a.matrix != b.matrix
                 || a.stops.size() != b.stops.size() || std::memcmp(&cxform, &o.cxform, sizeof cxform) != 0)
                 return false;
@@ -117,16 +153,22 @@ public:
         }
     };
 
-    // A picture over an area that holds `key`'s, and where it lies.
-    QImage find(const Key &key, QPoint *origin)
+    // A picture over an area that holds `key`'s, and where it lies. When
+    // there is none, `drawnElsewhere` tells whether the same gradient was
+    // drawn over another area.
+    QImage find(const Key &key, QPoint *origin, bool *drawnElsewhere)
     {
         std::lock_guard lock(m_mutex);
+        *drawnElsewhere = false;
         for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-            if (key.fitsIn(it->first)) {
+            if (!key.sameGradient(it->first))
+                continue;
+            if (it->first.area.contains(key.area)) {
                 m_entries.splice(m_entries.begin(), m_entries, it);
                 *origin = m_entries.front().first.area.topLeft();
                 return m_entries.front().second;
             }
+            *drawnElsewhere = true;
         }
         return {};
     }
@@ -177,6 +219,9 @@ QImage Gradient::image(const QTransform &shapeToDevice, const QRect &area, const
     const double f = kind == Kind::Focal ? std::clamp(focal, -kMaxFocal, kMaxFocal) : 0.0;
     const double k = 1.0 - f * f;
     const int width = area.width();
+    // Positions along the gradient, one row at a time, in passes the
+    // compiler can keep in vector registers.
+    std::vector<double> u(static_cast<std::size_t>(width)), w(static_cast<std::size_t>(width));
     for (int y = 0; y < area.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
         const double cy = area.y() + y + 0.5;
@@ -188,24 +233,32 @@ QImage Gradient::image(const QTransform &shapeToDevice, const QRect &area, const
             // every row is the first one again, or one colour throughout.
             if (y > 0 && back.m21() == 0.0) {
                 std::memcpy(line, out.constScanLine(0), sizeof(QRgb) * std::size_t(width));
-            } else if (back.m11() == 0.0) {
-                std::fill(line, line + width, lookup.at((gx + 1.0) / 2.0));
-            } else {
-                for (int x = 0; x < width; ++x, gx += back.m11())
-                    line[x] = lookup.at((gx + 1.0) / 2.0);
+                continue;
             }
+            if (back.m11() == 0.0) {
+                std::fill(line, line + width, lookup.at((gx + 1.0) / 2.0));
+                continue;
+            }
+            for (int x = 0; x < width; ++x, gx += back.m11())
+                u[x] = (gx + 1.0) / 2.0;
         } else if (f == 0.0) {
             for (int x = 0; x < width; ++x, gx += back.m11(), gy += back.m12())
-                line[x] = lookup.at(std::sqrt(gx * gx + gy * gy));
+                u[x] = gx * gx + gy * gy;
+            squareRoots(u.data(), width);
         } else {
             // The focal point F = (f, 0); a point P lies as far along as
             // |P - F| is along the ray from F through P to the circle's edge.
             for (int x = 0; x < width; ++x, gx += back.m11(), gy += back.m12()) {
                 const double dx = gx - f;
                 const double fd = f * dx;
-                line[x] = lookup.at((fd + std::sqrt(fd * fd + (dx * dx + gy * gy) * k)) / k);
+                w[x] = fd;
+                u[x] = fd * fd + (dx * dx + gy * gy) * k;
             }
+            squareRoots(u.data(), width);
+            for (int x = 0; x < width; ++x)
+                u[x] = (w[x] + u[x]) / k;
         }
+        lookup.row(u.data(), line, width);
     }
     return out;
 }
@@ -230,11 +283,13 @@ QBrush Gradient::brush(const ColorTransform &cxform, const QPainter &painter, co
         return QBrush(Qt::NoBrush);
     RecentPictures::Key key{*this, toDevice, pixels, cxform};
     QPoint origin;
-    QImage picture = recentPictures().find(key, &origin);
+    bool drawnElsewhere = false;
+    QImage picture = recentPictures().find(key, &origin, &drawnElsewhere);
     if (picture.isNull()) {
-        // Shapes that grow or move a little under a still gradient find
-        // the picture again.
-        const int margin = std::max({16, pixels.width() / 8, pixels.height() / 8});
+        // A shape that grows or moves a little under a still gradient
+        // finds a picture with some room around it again. Gradients that
+        // change as they go (a morph's) would not use the room.
+        const int margin = drawnElsewhere ? std::max({16, pixels.width() / 8, pixels.height() / 8}) : 0;
         key.area = pixels.adjusted(-margin, -margin, margin, margin) & reach;
         picture = image(toDevice, key.area, cxform);
         origin = key.area.topLeft();

@@ -152,14 +152,18 @@ public:
     }
 
     // `image` tinted into `out`, at its top left; `out` is made big enough.
-    void apply(const QImage &image, QImage &out) const
+    void apply(const QImage &image, QImage &out) const { apply(image, image.rect(), out); }
+
+    // The part `from` of `image` (which must hold it) tinted into `out`,
+    // at its top left.
+    void apply(const QImage &image, const QRect &from, QImage &out) const
     {
-        if (out.width() < image.width() || out.height() < image.height())
-            out = QImage(std::max(out.width(), image.width()), std::max(out.height(), image.height()),
+        if (out.width() < from.width() || out.height() < from.height())
+            out = QImage(std::max(out.width(), from.width()), std::max(out.height(), from.height()),
                          QImage::Format_ARGB32_Premultiplied);
-        const int width = image.width();
-        for (int y = 0; y < image.height(); ++y) {
-            const QRgb *s = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        const int width = from.width();
+        for (int y = 0; y < from.height(); ++y) {
+            const QRgb *s = reinterpret_cast<const QRgb *>(image.constScanLine(from.y() + y)) + from.x();
             QRgb *d = reinterpret_cast<QRgb *>(out.scanLine(y));
             int x = 0;
 #ifdef __SSE2__
@@ -231,17 +235,26 @@ void blit(QPainter &painter, const QPoint &at, const QImage &image, double opaci
     if (opacity != 1.0)
         painter.setOpacity(opacity);
     if (tint) {
-        thread_local QImage scratch;
-        QElapsedTimer timer;
-        timer.start();
-        tint->apply(image, scratch);
-        const double ns = double(timer.nsecsElapsed()) / (qint64(image.width()) * image.height() + 1);
-        Cache &c = cache();
-        {
-            std::lock_guard lock(c.mutex);
-            c.tintNsPerPixel += (ns - c.tintNsPerPixel) / 8;
+        // Only the part that can show is tinted: a frame drawn again in
+        // parts clips most of a large picture away.
+        QRect shown(at, image.size());
+        if (const QPaintDevice *device = painter.device())
+            shown &= QRect(0, 0, device->width(), device->height());
+        if (painter.hasClipping())
+            shown &= painter.clipBoundingRect().toAlignedRect();
+        if (!shown.isEmpty()) {
+            thread_local QImage scratch;
+            QElapsedTimer timer;
+            timer.start();
+            tint->apply(image, shown.translated(-at), scratch);
+            const double ns = double(timer.nsecsElapsed()) / (qint64(shown.width()) * shown.height() + 1);
+            Cache &c = cache();
+            {
+                std::lock_guard lock(c.mutex);
+                c.tintNsPerPixel += (ns - c.tintNsPerPixel) / 8;
+            }
+            painter.drawImage(shown.topLeft(), scratch, QRect(QPoint(0, 0), shown.size()));
         }
-        painter.drawImage(at, scratch, QRect(QPoint(0, 0), image.size()));
     } else {
         painter.drawImage(at, image);
     }
