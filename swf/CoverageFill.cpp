@@ -205,6 +205,7 @@ void clipPolygon(const std::vector<QPointF> &in, std::vector<QPointF> &out, Insi
 void toFixed(const QPointF *points, int count, const QTransform &toSamples, const QRectF &clip, Scratch &s)
 {
     bool far = false;
+    s.fixed.clear();
     s.clipped.resize(size_t(count));
     for (int i = 0; i < count; ++i) {
         const QPointF p = toSamples.map(points[i]);
@@ -225,7 +226,6 @@ void toFixed(const QPointF *points, int count, const QTransform &toSamples, cons
         clipPolygon(s.clipped, s.clipTemp, [&](QPointF p) { return p.y() >= clip.top(); }, atY(clip.top()));
         clipPolygon(s.clipTemp, s.clipped, [&](QPointF p) { return p.y() <= clip.bottom(); }, atY(clip.bottom()));
     }
-    s.fixed.clear();
     for (const QPointF &p : s.clipped)
         s.fixed.push_back({qRound(p.x() * 64), qRound(p.y() * 64)});
 }

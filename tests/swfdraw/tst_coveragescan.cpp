@@ -269,6 +269,35 @@ void TestCoverageScan::matchesSupersampling_data()
                                      << QTransform(-0.07, 0, 0, -0.06, 90, 70) << QRect() << opaque;
     QTest::newRow("magnified") << ellipse({10.3, 10.1, 9.7, 7.9}) << QTransform::fromScale(6.1, 6.3) << QRect()
                                << translucent;
+    // Far larger than the picture: Qt's rasteriser clips outlines that
+    // reach past its coordinate limit before it rounds them.
+    QTest::newRow("rim of a huge circle") << ellipse({-20000, -5, 20070, 20000})
+                                          << QTransform::fromScale(20, 20).translate(0, 0.3) << QRect()
+                                          << translucent;
+    QTest::newRow("huge slanted edge") << [] {
+        QPainterPath p;
+        p.moveTo(-3e6, -1e6);
+        p.lineTo(3e6, 1.3e6);
+        p.lineTo(-3e6, 2e6);
+        return p;
+    }() << kTwips << QRect() << opaque;
+    QTest::newRow("reaching millions of pixels away") << [] {
+        QPainterPath p;
+        p.setFillRule(Qt::WindingFill);
+        p.moveTo(-4e8, -3e8);
+        p.lineTo(4e8, -1e8);
+        p.lineTo(700, 1300);
+        p.lineTo(-2e8, 5e8);
+        p.closeSubpath();
+        return p;
+    }() << kTwips << QRect() << opaque;
+    QTest::newRow("far-off sliver ends") << [] {
+        QPainterPath p;
+        p.moveTo(-3e8, -1e8);
+        p.lineTo(3e8, 1.3e8);
+        p.lineTo(-3e8, 2e8);
+        return p;
+    }() << QTransform::fromScale(0.05, 0.05).translate(0, 10.3) << QRect() << opaque;
     QTest::newRow("glyph-sized") << ellipse({700.1, 500.3, 61, 87}) << kTwips << QRect() << opaque;
 
     QTest::newRow("empty") << QPainterPath() << kTwips << QRect() << opaque;
@@ -375,14 +404,14 @@ void TestCoverageScan::paintedColoursMatch()
     QVERIFY(actual.image != backdrop(actual.image.size()));
 }
 
-// Paths reaching millions of pixels away are clipped before they are
-// rounded, and the older way clipped them too (Qt intersects such paths
-// with the picture), but not along the same lines: the clipped edges are
-// rounded from other end points, so a sample lying within a fraction of
-// a sample of an edge may fall either way. Such far-off shapes are
-// checked against the exact geometry instead: every pixel's coverage
-// agrees with QPainterPath::contains at the sample centres, give or take
-// the samples that lie next to an edge.
+// Paths reaching millions of pixels away are clipped to the picture
+// before they are rounded. Qt clips such paths too, but along other lines,
+// so the edges through the picture are rounded from other end points and
+// a sample lying within a fraction of a sample of one may fall the other
+// way (the table's far-off rows happen to agree exactly). Here the fill is
+// held to the exact geometry instead: every pixel's coverage agrees with
+// QPainterPath::contains at its sample centres, leaving out the pixels
+// with a sample next to an edge.
 void TestCoverageScan::farOffPathsStayInside()
 {
     QPainterPath path;
