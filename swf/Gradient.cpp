@@ -96,17 +96,37 @@ public:
                 out[x] = at(u[x]);
             return;
         }
+        if (!m_table.empty()) {
+            const QRgb *table = m_table.data();
+            for (int x = 0; x < n; ++x)
+                out[x] = table[step(u[x])];
+            return;
+        }
         for (int x = 0; x < n; ++x)
             out[x] = entry(u[x]);
     }
 
+    // For pictures much larger than the 65281 steps a position can take:
+    // every step's colour worked out once.
+    void tabulate()
+    {
+        m_table.resize(255 * 256 + 1);
+        for (int i = 0; i <= 255 * 256; ++i)
+            m_table[std::size_t(i)] = colourAt(i);
+    }
+
 private:
-    // The colour at `u` once the spread has been applied.
-    inline QRgb entry(double u) const
+    // Where `u` falls: 256ths of the way from one entry's centre to the
+    // next, 0 to 255 * 256.
+    static int step(double u)
     {
         // Also sends NaN (a point at infinity) to the last entry.
         const double p = u * 256.0 - 0.5;
-        const int fixed = p >= 0.0 ? (p < 255.0 ? int(p * 256.0) : 255 * 256) : (p < 0.0 ? 0 : 255 * 256);
+        return p >= 0.0 ? (p < 255.0 ? int(p * 256.0) : 255 * 256) : (p < 0.0 ? 0 : 255 * 256);
+    }
+
+    QRgb colourAt(int fixed) const
+    {
         const int i = fixed >> 8, w = fixed & 0xff;
         const QRgb a = m_straight[i];
         if (w == 0)
@@ -119,9 +139,13 @@ private:
         return m_opaque ? blended : qPremultiply(blended);
     }
 
+    // The colour at `u` once the spread has been applied.
+    QRgb entry(double u) const { return colourAt(step(u)); }
+
     Gradient::Spread m_spread;
     bool m_opaque = true;
     std::array<QRgb, 256> m_straight;
+    std::vector<QRgb> m_table;       // by step, when tabulated
 };
 
 // The last pictures made, for gradients drawn again at the same place on
@@ -206,7 +230,9 @@ QImage Gradient::image(const QTransform &shapeToDevice, const QRect &area, const
     if (out.isNull())
         return out;
     const Ramp colours = ramp(cxform);
-    const RampLookup lookup(colours, spread);
+    RampLookup lookup(colours, spread);
+    if (spread == Spread::Pad && qint64(area.width()) * area.height() > 2 * 65536)
+        lookup.tabulate();
     bool invertible = false;
     // Device pixels back to the gradient square, scaled to -1..1.
     const QTransform back = (matrix * shapeToDevice).inverted(&invertible)

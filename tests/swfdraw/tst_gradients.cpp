@@ -51,6 +51,8 @@ private slots:
     void focalPointHoldsTheFirstColour();
     void transparentStopsArePremultipliedAfterBlending();
     void squeezedGradientShowsItsLastColour();
+    void largePictureMatchesItsPieces_data();
+    void largePictureMatchesItsPieces();
     void shapeFillLaysGradientOnDevicePixels_data();
     void shapeFillLaysGradientOnDevicePixels();
 };
@@ -219,6 +221,41 @@ void GradientTest::transparentStopsArePremultipliedAfterBlending()
                  && std::abs(qBlue(mid) - 128) <= 2,
              testsupport::describe(mid));
     QCOMPARE(image.pixel(0, 0), QRgb(0));                 // no colour where nothing shows
+}
+
+void GradientTest::largePictureMatchesItsPieces_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("translucent");
+    QTest::newRow("linear, slanted") << int(Gradient::Kind::Linear) << false;
+    QTest::newRow("radial") << int(Gradient::Kind::Radial) << false;
+    QTest::newRow("radial, translucent") << int(Gradient::Kind::Radial) << true;
+    QTest::newRow("focal") << int(Gradient::Kind::Focal) << false;
+}
+
+void GradientTest::largePictureMatchesItsPieces()
+{
+    // A picture of many pixels works out each of the gradient's steps once
+    // and looks them up; a small one blends each pixel from the ramp. Both
+    // must give the same bytes.
+    QFETCH(int, kind);
+    QFETCH(bool, translucent);
+    Gradient g;
+    g.kind = Gradient::Kind(kind);
+    g.focal = -0.6;
+    g.stops = {{0.0, QColor(250, 20, 30, translucent ? 40 : 255)}, {0.3, QColor(20, 200, 90)},
+               {1.0, QColor(10, 40, 230, translucent ? 200 : 255)}};
+    // Larger than the picture, turned, so that every position along it shows.
+    g.matrix = QTransform().rotate(30) * squareOver(700, {-100, -80});
+    const QRect whole(0, 0, 640, 480);
+    const QImage large = g.image(QTransform(), whole, {});
+    for (int y = 0; y < whole.height(); y += 160) {
+        for (int x = 0; x < whole.width(); x += 160) {
+            const QRect piece(x, y, 160, 160);
+            const QImage small = g.image(QTransform(), piece, {});
+            QVERIFY(small == large.copy(piece));
+        }
+    }
 }
 
 void GradientTest::squeezedGradientShowsItsLastColour()
