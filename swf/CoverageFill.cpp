@@ -62,7 +62,7 @@ struct Scratch
     std::vector<int> active;
     std::vector<Crossing> crossings;
     std::vector<int> changes;       // pixels of a row where the coverage may change
-    std::vector<int> part;          // per pixel: samples of spans ending in it
+    std::vector<int> part;          // per pixel: samples of the spans that start or end in it
     std::vector<int> runs;          // per pixel: change of the whole-pixel count
 };
 
@@ -177,25 +177,27 @@ void flattenPath(const QPainterPath &path, double threshold, Scratch &s)
     close();
 }
 
-// One Sutherland-Hodgman pass: keeps the side of the line where
-// `inside` holds. The pieces added run along the line, so the winding of
-// every point strictly on the kept side is unchanged.
-template <typename Inside, typename Cross>
-void clipPolygon(const std::vector<QPointF> &in, std::vector<QPointF> &out, Inside inside, Cross cross)
+// One Sutherland-Hodgman pass against the line where x (or y, when
+// `vertical` is false) equals `at`, keeping the side below it or above it.
+// The pieces added run along the line, so every point strictly on the
+// kept side keeps its winding.
+void clipPolygon(const std::vector<QPointF> &in, std::vector<QPointF> &out, bool vertical, double at, bool keepBelow)
 {
     out.clear();
+    auto along = [vertical](QPointF p) { return vertical ? p.x() : p.y(); };
+    auto kept = [&](QPointF p) { return keepBelow ? along(p) <= at : along(p) >= at; };
     if (in.empty())
         return;
     QPointF previous = in.back();
-    bool previousIn = inside(previous);
     for (const QPointF &p : in) {
-        const bool in = inside(p);
-        if (in != previousIn)
-            out.push_back(cross(previous, p));
-        if (in)
+        if (kept(p) != kept(previous)) {
+            QPointF cut = previous + (p - previous) * ((at - along(previous)) / (along(p) - along(previous)));
+            (vertical ? cut.rx() : cut.ry()) = at;
+            out.push_back(cut);
+        }
+        if (kept(p))
             out.push_back(p);
         previous = p;
-        previousIn = in;
     }
     if (!out.empty())
         out.push_back(out.front());
@@ -215,16 +217,10 @@ void toFixed(const QPointF *points, int count, const QTransform &toSamples, cons
         s.clipped[size_t(i)] = p;
     }
     if (far) {
-        auto atX = [](double x) {
-            return [x](QPointF a, QPointF b) { return QPointF(x, a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x())); };
-        };
-        auto atY = [](double y) {
-            return [y](QPointF a, QPointF b) { return QPointF(a.x() + (b.x() - a.x()) * (y - a.y()) / (b.y() - a.y()), y); };
-        };
-        clipPolygon(s.clipped, s.clipTemp, [&](QPointF p) { return p.x() >= clip.left(); }, atX(clip.left()));
-        clipPolygon(s.clipTemp, s.clipped, [&](QPointF p) { return p.x() <= clip.right(); }, atX(clip.right()));
-        clipPolygon(s.clipped, s.clipTemp, [&](QPointF p) { return p.y() >= clip.top(); }, atY(clip.top()));
-        clipPolygon(s.clipTemp, s.clipped, [&](QPointF p) { return p.y() <= clip.bottom(); }, atY(clip.bottom()));
+        clipPolygon(s.clipped, s.clipTemp, true, clip.left(), false);
+        clipPolygon(s.clipTemp, s.clipped, true, clip.right(), true);
+        clipPolygon(s.clipped, s.clipTemp, false, clip.top(), false);
+        clipPolygon(s.clipTemp, s.clipped, false, clip.bottom(), true);
     }
     for (const QPointF &p : s.clipped)
         s.fixed.push_back({qRound(p.x() * 64), qRound(p.y() * 64)});
@@ -476,9 +472,9 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
             const int inside = run + s.part[size_t(x)];
             s.runs[size_t(x)] = 0;
             s.part[size_t(x)] = 0;
-            if (inside == 0) {
-                // a gap between spans
-            } else if (src) {
+            if (inside == 0)
+                continue;                   // a gap between spans
+            if (src) {
                 for (int i = x; i < end; ++i)
                     blendPixel(src[i], inside, dst[i]);
             } else if (inside == kGrid * kGrid && qAlpha(color) == 255) {
