@@ -415,6 +415,7 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
             row = s.edges[next].top;
         const int pixelRow = row / kGrid;
         s.changes.clear();
+        int minPixel = width, maxPixel = -1;
         for (; row < (pixelRow + 1) * kGrid && row <= lastRow; ++row) {
             for (; next < s.edges.size() && s.edges[next].top == row; ++next)
                 s.active.push_back(int(next));
@@ -443,6 +444,8 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
                     continue;
                 const int first = from / kGrid;
                 const int last = (to - 1) / kGrid;
+                minPixel = std::min(minPixel, first);
+                maxPixel = std::max(maxPixel, last);
                 s.part[size_t(first)] += std::min(to, (first + 1) * kGrid) - from;
                 s.changes.push_back(first);
                 s.changes.push_back(first + 1);
@@ -455,25 +458,14 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
                 }
             }
         }
-        if (s.changes.empty())
+        if (maxPixel < 0)
             continue;
 
-        // Between two changes every pixel has the same coverage; a pixel
-        // where a span starts or ends is a change of its own.
-        std::sort(s.changes.begin(), s.changes.end());
-        s.changes.erase(std::unique(s.changes.begin(), s.changes.end()), s.changes.end());
         const QRgb *src = paint ? reinterpret_cast<const QRgb *>(colours.constScanLine(pixelRow)) : nullptr;
         QRgb *dst = reinterpret_cast<QRgb *>(image->scanLine(bounds.y() + pixelRow)) + bounds.x();
-        int run = 0;
-        for (size_t k = 0; k + 1 < s.changes.size(); ++k) {
-            const int x = s.changes[k];
-            const int end = s.changes[k + 1];
-            run += s.runs[size_t(x)];
-            const int inside = run + s.part[size_t(x)];
-            s.runs[size_t(x)] = 0;
-            s.part[size_t(x)] = 0;
+        auto blendRun = [&](int x, int end, int inside) {
             if (inside == 0)
-                continue;                   // a gap between spans
+                return;                     // a gap between spans
             if (src) {
                 for (int i = x; i < end; ++i)
                     blendPixel(src[i], inside, dst[i]);
@@ -486,6 +478,35 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
                 for (int i = x; i < end; ++i)
                     dst[i] = blend(color, inside, dst[i]);
             }
+        };
+        // Between two changes every pixel has the same coverage; a pixel
+        // where a span starts or ends is a change of its own. Narrow rows
+        // (glyphs) look for the changes pixel by pixel, wide ones sort
+        // them.
+        int run = 0;
+        if (maxPixel - minPixel < 4 * int(s.changes.size())) {
+            for (int x = minPixel; x <= maxPixel;) {
+                run += s.runs[size_t(x)];
+                const int partial = s.part[size_t(x)];
+                s.runs[size_t(x)] = 0;
+                s.part[size_t(x)] = 0;
+                int end = x + 1;
+                if (partial == 0)
+                    while (end <= maxPixel && (s.runs[size_t(end)] | s.part[size_t(end)]) == 0)
+                        ++end;
+                blendRun(x, end, run + partial);
+                x = end;
+            }
+            continue;
+        }
+        std::sort(s.changes.begin(), s.changes.end());
+        s.changes.erase(std::unique(s.changes.begin(), s.changes.end()), s.changes.end());
+        for (size_t k = 0; k + 1 < s.changes.size(); ++k) {
+            const int x = s.changes[k];
+            run += s.runs[size_t(x)];
+            blendRun(x, s.changes[k + 1], run + s.part[size_t(x)]);
+            s.runs[size_t(x)] = 0;
+            s.part[size_t(x)] = 0;
         }
     }
     return true;
