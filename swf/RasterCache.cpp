@@ -474,7 +474,9 @@ void draw(const ShapeDrawing &drawing, const RenderContext &context, const void 
     // overlap fills.
     const double opacity = cx.aMult / 256.0;
     for (int i = 0; i < drawing.layerCount(); ++i) {
-        key.layer = plain.layer = i;
+        // A shape of one fill or stroke is its own only layer: the picture
+        // of the whole shape, drawn before the fade began, serves.
+        key.layer = plain.layer = drawing.layerCount() == 1 ? -1 : i;
         drawPiece(drawing, context, key, toDevice, whole, i, i + 1, opacity, blitTint, plain);
     }
 }

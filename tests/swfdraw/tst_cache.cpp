@@ -65,6 +65,24 @@ QByteArray bandsBody(bool linearLight)
     return w.data();
 }
 
+// One solid fill, a disc-like curve with no stroke: a shape of one layer.
+QByteArray oneFillBody()
+{
+    SwfWriter w;
+    w.u16(1).rect(0, 4000, 0, 4000).rect(0, 4000, 0, 4000).u8(0);
+    w.u8(1);
+    w.u8(0x00).rgba(QColor(30, 90, 200));
+    w.u8(0);
+    w.ub(4, 1).ub(4, 0);
+    w.styleChange(0, 1, -1, true, 400, 2000, 1, 0);
+    w.curveTo(0, -1600, 1600, 0);
+    w.curveTo(1600, 0, 0, 1600);
+    w.curveTo(0, 1600, -1600, 0);
+    w.curveTo(-1600, 0, 0, -1600);
+    w.endShape();
+    return w.data();
+}
+
 swf::ColorTransform tintOf(int rMult, int gMult, int bMult, int rAdd, int gAdd, int bAdd, int aMult = 256)
 {
     swf::ColorTransform cx;
@@ -107,6 +125,7 @@ class TestCache : public QObject
 private slots:
     void cachedDrawingMatchesDirectDrawing_data();
     void cachedDrawingMatchesDirectDrawing();
+    void oneLayerFadeUsesThePictureOfTheWhole();
     void budgetBoundsTheMemory();
     void tweenStepsAreDrawnDirectly();
     void tintedPicturesMatchDirectDrawing_data();
@@ -178,6 +197,31 @@ void TestCache::cachedDrawingMatchesDirectDrawing()
     const QImage thirdDirect = render(*shape, size, matrix, cx);
     swf::rastercache::setEnabled(true);
     QVERIFY(largestDifference(third, thirdDirect) <= slack);
+}
+
+void TestCache::oneLayerFadeUsesThePictureOfTheWhole()
+{
+    // The picture of a shape of one fill is the picture of that fill: a
+    // fade that starts after the shape was drawn needs no new one.
+    const swf::CharacterPtr shape = decode(83, oneFillBody());
+    QVERIFY(shape);
+    const QTransform m(0.05, 0, 0, 0.05, 20.25, 10);
+    const QSize size(260, 260);
+    const QList<int> steps = {200, 120, 40};
+    QList<QImage> direct;                 // drawn before: it empties the cache
+    for (int aMult : steps)
+        direct.append(renderDirectly(*shape, size, m, tintOf(256, 256, 256, 0, 0, 0, aMult)));
+    const auto before = swf::rastercache::stats();
+    render(*shape, size, m);
+    render(*shape, size, m);
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const QImage faded = render(*shape, size, m, tintOf(256, 256, 256, 0, 0, 0, steps[i]));
+        const int difference = largestDifference(faded, direct[i]);
+        QVERIFY2(difference <= 4, QByteArray::number(difference));
+    }
+    const auto after = swf::rastercache::stats();
+    QCOMPARE(after.stored - before.stored, 1);
+    QCOMPARE(after.hits - before.hits, 4);
 }
 
 void TestCache::budgetBoundsTheMemory()
