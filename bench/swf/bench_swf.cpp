@@ -4,7 +4,7 @@
 //    against a plain QPainter fill of an image of that size measured just
 //    before: once drawing all of every frame, once as the movie control
 //    plays it (only what changed since the last frame is drawn again, into
-//    the picture kept from it);
+//    the picture kept from it), for the first loop and for the two after;
 //  - the same for each corpus movie, ten frames drawn;
 //  - the processor share of playing each story movie at its own rate,
 //    full HD, for a few seconds, as the movie control does (process CPU
@@ -141,9 +141,9 @@ int main(int argc, char **argv)
     const QStringList storyFiles = QDir(stories).entryList({QStringLiteral("*.swf")}, QDir::Files, QDir::Name);
     std::printf("story movies, one loop from a fresh load, 1920x1080 / plain fill measured just before;\n"
                 "wall time (processor time in brackets):\n");
-    std::printf("  %-14s %15s %15s %19s %15s %19s\n", "", "fill ms", "every frame ms", "ratio",
-                "as control ms", "ratio");
-    double worst = 0, worstCpu = 0;
+    std::printf("  %-14s %15s %15s %19s %15s %19s %15s %19s\n", "", "fill ms", "every frame ms", "ratio",
+                "as control ms", "ratio", "2nd+3rd loop", "ratio");
+    double worst = 0, worstCpu = 0, worstLater = 0;
     for (const QString &name : storyFiles) {
         auto every = swf::Player::load(stories + u'/' + name);
         auto control = swf::Player::load(stories + u'/' + name);
@@ -153,15 +153,23 @@ int main(int argc, char **argv)
         const Cost fill = fillCost(image);
         const Cost all = frameCost(*every, image, frames);
         const Cost held = frameCost(*control, image, frames, true);
-        std::printf("  %-14s %6.3f (%6.3f) %6.3f (%6.3f) x %6.2f (x %6.2f) %6.3f (%6.3f) x %6.2f (x %6.2f)\n",
+        // The loops after the first, as a child watching it sees them: the
+        // shapes of every scene are in the engine's cache by then.
+        const Cost later = frameCost(*control, image, 2 * frames, true);
+        std::printf("  %-14s %6.3f (%6.3f) %6.3f (%6.3f) x %6.2f (x %6.2f) %6.3f (%6.3f) x %6.2f (x %6.2f)"
+                    " %6.3f (%6.3f) x %6.2f (x %6.2f)\n",
                     qPrintable(name), fill.wall, fill.cpu, all.wall, all.cpu, all.wall / fill.wall,
-                    all.cpu / fill.cpu, held.wall, held.cpu, held.wall / fill.wall, held.cpu / fill.cpu);
+                    all.cpu / fill.cpu, held.wall, held.cpu, held.wall / fill.wall, held.cpu / fill.cpu,
+                    later.wall, later.cpu, later.wall / fill.wall, later.cpu / fill.cpu);
         worst = std::max(worst, held.wall / fill.wall);
         worstCpu = std::max(worstCpu, held.cpu / fill.cpu);
+        worstLater = std::max(worstLater, later.wall / fill.wall);
     }
-    if (!storyFiles.isEmpty())
-        std::printf("slowest story as the control plays it: x %.2f (x %.2f in processor time); goal: at most x 5\n",
-                    worst, worstCpu);
+    if (!storyFiles.isEmpty()) {
+        std::printf("slowest story as the control plays it, first loop: x %.2f (x %.2f in processor time);"
+                    " goal: at most x 5\n", worst, worstCpu);
+        std::printf("slowest story as the control plays it, later loops: x %.2f\n", worstLater);
+    }
 
     struct Row { QString name; double ms; };
     std::vector<Row> rows;
