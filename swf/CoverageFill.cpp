@@ -13,9 +13,6 @@ namespace {
 
 constexpr int kGrid = 4;              // sample points per pixel on each axis
 constexpr int kShareStep = 256 / (kGrid * kGrid);   // blend weight of one sample, of 256
-// Larger areas are left to Qt, as they always were: lifting this would
-// change the pixels of big fills such as full-screen backgrounds.
-constexpr qint64 kMaxPixels = qint64(4096) * 4096;
 
 // The samples are found by the rule of Qt's aliased rasteriser drawing the
 // path at four times the resolution, which is what this fill measured
@@ -354,8 +351,9 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
     const QRect bounds = toDevice.mapRect(twips).toAlignedRect() & area;
     if (bounds.isEmpty())
         return true;
-    if (qint64(bounds.width()) * bounds.height() > kMaxPixels / (kGrid * kGrid))
-        return false;
+    // No size limit: the samples take a row at a time, and a fill of any
+    // size must look the same whether drawn whole or in parts, as a frame
+    // drawn again only where it changed draws it.
     if (!paint && qAlpha(color) == 0)
         return true;
     const QTransform shift = QTransform::fromTranslate(-bounds.x(), -bounds.y());
