@@ -88,7 +88,10 @@ struct Cache
         bool changing = false;       // its geometry differed from the key before
     };
     std::map<std::pair<const void *, int>, Recent> recent;
-    std::int64_t budget = std::int64_t(64) << 20;
+    // A story's loop drawn full screen keeps about 100 MB of pictures (a
+    // morph's steps among them); with less, the oldest go just before they
+    // are wanted again and every loop draws them anew.
+    std::int64_t budget = std::int64_t(160) << 20;
     double tintNsPerPixel = 2;       // measured as pictures are tinted
     bool enabled = true;
     Stats stats;
