@@ -12,7 +12,7 @@ namespace {
 
 // More rectangles than this are merged: each one costs a walk of the
 // display list when drawn.
-constexpr int MaxRects = 8;
+constexpr int MaxRects = 24;
 // Past this many changes, their common bounds are drawn without sorting
 // out which of them lie apart.
 constexpr std::size_t MaxSeparate = 64;
@@ -196,8 +196,24 @@ private:
 };
 
 // Joins rectangles that overlap, or lie so close that drawing their common
-// bounds costs little more than drawing both, then the closest pairs until
-// few are left.
+// bounds costs little more than drawing both.
+void joinNeighbours(std::vector<QRect> &rects)
+{
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        for (std::size_t j = i + 1; j < rects.size(); ++j) {
+            const QRect both = rects[i] | rects[j];
+            if (rects[i].intersects(rects[j])
+                || areaOf(both) * 4 <= (areaOf(rects[i]) + areaOf(rects[j])) * 5) {
+                rects[i] = both;
+                rects.erase(rects.begin() + std::ptrdiff_t(j));
+                j = i;               // the grown one may reach others now
+            }
+        }
+    }
+}
+
+// A few rectangles covering `rects`: neighbours joined, then the pairs
+// that waste least joined until few are left.
 QVector<QRect> merged(std::vector<QRect> rects)
 {
     if (rects.size() > MaxSeparate) {
@@ -206,22 +222,7 @@ QVector<QRect> merged(std::vector<QRect> rects)
             all |= r;
         return {all};
     }
-    bool joined = true;
-    while (joined) {
-        joined = false;
-        for (std::size_t i = 0; i < rects.size() && !joined; ++i) {
-            for (std::size_t j = i + 1; j < rects.size(); ++j) {
-                const QRect both = rects[i] | rects[j];
-                if (rects[i].intersects(rects[j])
-                    || areaOf(both) * 4 <= (areaOf(rects[i]) + areaOf(rects[j])) * 5) {
-                    rects[i] = both;
-                    rects.erase(rects.begin() + std::ptrdiff_t(j));
-                    joined = true;
-                    break;
-                }
-            }
-        }
-    }
+    joinNeighbours(rects);
     while (rects.size() > MaxRects) {
         std::size_t bestI = 0, bestJ = 1;
         qint64 bestCost = -1;
