@@ -2,8 +2,12 @@
 #include "SwfWriter.h"
 #include "TestSupport.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 using swf::Gradient;
 
@@ -34,6 +38,104 @@ QByteArray describeRow(const QImage &image, int from, int to)
     return out;
 }
 
+// Gradient::image as plain scalar code: each pixel centre found by adding
+// the step from pixel to pixel along its row, its position, step and
+// colour worked out one after another. The fast code must give the same
+// bytes.
+class ReferenceRamp
+{
+public:
+    ReferenceRamp(const Gradient::Ramp &ramp, Gradient::Spread spread) : m_ramp(ramp), m_spread(spread)
+    {
+        for (QRgb c : ramp)
+            m_opaque = m_opaque && qAlpha(c) == 255;
+    }
+
+    QRgb at(double u) const
+    {
+        if (m_spread == Gradient::Spread::Repeat)
+            u -= std::floor(u);
+        else if (m_spread == Gradient::Spread::Reflect)
+            u = 1.0 - std::abs(u - 2.0 * std::floor(u / 2.0) - 1.0);
+        const double p = u * 256.0 - 0.5;
+        const int fixed = p >= 0.0 ? (p < 255.0 ? int(p * 256.0) : 255 * 256) : (p < 0.0 ? 0 : 255 * 256);
+        const int i = fixed >> 8, w = fixed & 0xff;
+        const QRgb a = m_ramp[i], b = m_ramp[std::min(i + 1, 255)];
+        auto channel = [w](int ca, int cb) { return (ca * (256 - w) + cb * w + 128) >> 8; };
+        const QRgb blended = qRgba(channel(qRed(a), qRed(b)), channel(qGreen(a), qGreen(b)),
+                                   channel(qBlue(a), qBlue(b)), channel(qAlpha(a), qAlpha(b)));
+        return m_opaque ? blended : qPremultiply(blended);
+    }
+
+private:
+    Gradient::Ramp m_ramp;
+    Gradient::Spread m_spread;
+    bool m_opaque = true;
+};
+
+QImage referenceImage(const Gradient &g, const QTransform &shapeToDevice, const QRect &area)
+{
+    QImage out(area.size(), QImage::Format_ARGB32_Premultiplied);
+    const Gradient::Ramp colours = g.ramp({});
+    const ReferenceRamp ramp(colours, g.spread);
+    bool invertible = false;
+    const QTransform back = (g.matrix * shapeToDevice).inverted(&invertible)
+                          * QTransform::fromScale(1.0 / 16384, 1.0 / 16384);
+    if (!invertible) {
+        out.fill(qPremultiply(colours.back()));
+        return out;
+    }
+    const double f = g.kind == Gradient::Kind::Focal ? std::clamp(g.focal, -0.98, 0.98) : 0.0;
+    const double k = 1.0 - f * f;
+    for (int y = 0; y < area.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        const double cx = area.x() + 0.5, cy = area.y() + y + 0.5;
+        double gx = back.m11() * cx + back.m21() * cy + back.dx();
+        double gy = back.m12() * cx + back.m22() * cy + back.dy();
+        for (int x = 0; x < area.width(); ++x, gx += back.m11(), gy += back.m12()) {
+            double u;
+            if (g.kind == Gradient::Kind::Linear) {
+                u = (gx + 1.0) / 2.0;
+            } else if (f == 0.0) {
+                u = std::sqrt(gx * gx + gy * gy);
+            } else {
+                const double dx = gx - f;
+                const double fd = f * dx;
+                u = (fd + std::sqrt(fd * fd + (dx * dx + gy * gy) * k)) / k;
+            }
+            line[x] = ramp.at(u);
+        }
+    }
+    return out;
+}
+
+// Where two pictures first differ, for a failure message.
+QByteArray firstDifference(const QImage &actual, const QImage &expected)
+{
+    if (actual.size() != expected.size())
+        return "sizes differ";
+    for (int y = 0; y < actual.height(); ++y) {
+        for (int x = 0; x < actual.width(); ++x) {
+            if (actual.pixel(x, y) != expected.pixel(x, y))
+                return "(" + QByteArray::number(x) + ", " + QByteArray::number(y) + "): "
+                     + testsupport::describe(actual.pixel(x, y)) + " instead of "
+                     + testsupport::describe(expected.pixel(x, y));
+        }
+    }
+    return {};
+}
+
+Gradient threeStops(Gradient::Kind kind, Gradient::Spread spread, bool translucent)
+{
+    Gradient g;
+    g.kind = kind;
+    g.spread = spread;
+    g.focal = -0.6;
+    const int a = translucent ? 90 : 255;
+    g.stops = {{0.0, QColor(250, 20, 30, a)}, {0.3, QColor(20, 200, 90)}, {1.0, QColor(10, 40, 230, translucent ? 3 : 255)}};
+    return g;
+}
+
 } // namespace
 
 class GradientTest : public QObject
@@ -53,6 +155,11 @@ private slots:
     void squeezedGradientShowsItsLastColour();
     void largePictureMatchesItsPieces_data();
     void largePictureMatchesItsPieces();
+    void matchesReference_data();
+    void matchesReference();
+    void randomGradientsMatchReference();
+    void pixelsNearTheCentreMatchReference_data();
+    void pixelsNearTheCentreMatchReference();
     void shapeFillLaysGradientOnDevicePixels_data();
     void shapeFillLaysGradientOnDevicePixels();
 };
@@ -256,6 +363,137 @@ void GradientTest::largePictureMatchesItsPieces()
             QVERIFY(small == large.copy(piece));
         }
     }
+}
+
+void GradientTest::matchesReference_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("spread");
+    QTest::addColumn<bool>("translucent");
+    QTest::addColumn<double>("focal");
+    QTest::addColumn<QTransform>("matrix");
+    QTest::addColumn<QRect>("area");
+    struct Placement
+    {
+        const char *name;
+        QTransform matrix;
+        QRect area;
+    };
+    const std::vector<Placement> placements = {
+        // widths and heights that are not multiples of 2 or 4
+        {"turned", QTransform().rotate(30) * squareOver(90, {-10, -20}), QRect(-20, 5, 37, 11)},
+        {"squeezed", QTransform::fromScale(3, 0.2) * QTransform().rotate(70) * squareOver(40, {10, 0}),
+         QRect(0, 0, 61, 9)},
+        {"one pixel", QTransform().rotate(10) * squareOver(50, {0, 0}), QRect(20, 17, 1, 1)},
+        {"three by two", QTransform().rotate(-40) * squareOver(6, {0, 0}), QRect(0, 0, 3, 2)},
+        {"upright", squareOver(200, {-30, 7.25}), QRect(0, 0, 173, 7)},
+        {"on its side", QTransform().rotate(90) * squareOver(60, {0, 0}), QRect(-5, -5, 70, 70)},
+        {"mirrored", QTransform::fromScale(-1, 1) * QTransform().rotate(200) * squareOver(70, {3, 3}),
+         QRect(0, 0, 75, 13)},
+        // many periods of the spread, far from the gradient's centre
+        {"far out", QTransform().rotate(3) * squareOver(9, {-4000, 30000}), QRect(-4100, 29900, 250, 6)},
+        // more pixels than the ramp has steps: colours from a table
+        {"large", QTransform().rotate(15) * squareOver(600, {-50, -40}), QRect(0, 0, 701, 190)},
+    };
+    const char *kinds[] = {"linear", "radial", "focal"};
+    const char *spreads[] = {"pad", "reflect", "repeat"};
+    for (const Placement &p : placements) {
+        for (int kind = 0; kind < 3; ++kind) {
+            for (int spread = 0; spread < 3; ++spread) {
+                for (bool translucent : {false, true}) {
+                    const QByteArray name = QByteArray(p.name) + ", " + kinds[kind] + ", " + spreads[spread]
+                                          + (translucent ? ", translucent" : "");
+                    QTest::newRow(name.constData()) << kind << spread << translucent << -0.6 << p.matrix << p.area;
+                }
+            }
+        }
+    }
+    // Focal points near the rim make the position grow fast: the widest
+    // margins where single precision square roots are checked.
+    for (double focal : {0.98, -0.9, 0.3}) {
+        for (int spread = 0; spread < 3; ++spread) {
+            const QByteArray name = "focal at " + QByteArray::number(focal) + ", " + spreads[spread];
+            QTest::newRow(name.constData()) << 2 << spread << false << focal
+                                            << QTransform().rotate(25) * squareOver(300, {-20, -30})
+                                            << QRect(-40, -40, 380, 400);
+        }
+    }
+}
+
+void GradientTest::matchesReference()
+{
+    QFETCH(int, kind);
+    QFETCH(int, spread);
+    QFETCH(bool, translucent);
+    QFETCH(double, focal);
+    QFETCH(QTransform, matrix);
+    QFETCH(QRect, area);
+    Gradient g = threeStops(Gradient::Kind(kind), Gradient::Spread(spread), translucent);
+    g.focal = focal;
+    g.matrix = matrix;
+    const QImage expected = referenceImage(g, QTransform(), area);
+    const QImage actual = g.image(QTransform(), area, {});
+    QVERIFY2(actual == expected, firstDifference(actual, expected).constData());
+    // A device transform that turns and scales gives the same bytes as the
+    // same matrix folded into the gradient's.
+    const QTransform device = QTransform().rotate(-12).scale(1.5, 0.75);
+    g.matrix = matrix * device.inverted();
+    const QImage throughDevice = g.image(device, area, {});
+    const QImage expectedThroughDevice = referenceImage(g, device, area);
+    QVERIFY2(throughDevice == expectedThroughDevice, firstDifference(throughDevice, expectedThroughDevice).constData());
+}
+
+void GradientTest::randomGradientsMatchReference()
+{
+    // Many small pictures of gradients placed at random: pixel centres of
+    // every size and sign, rows of every length, steps near every edge.
+    QRandomGenerator random(20261208);
+    for (int i = 0; i < 300; ++i) {
+        Gradient g = threeStops(Gradient::Kind(random.bounded(3)), Gradient::Spread(random.bounded(3)),
+                                random.bounded(2) == 1);
+        g.focal = random.bounded(2.0) - 1.0;
+        const double size = std::exp(random.bounded(9.0));          // 1 to 8000 pixels
+        g.matrix = QTransform::fromScale(1.0 + random.bounded(3.0), 1.0 + random.bounded(3.0))
+                 * QTransform().rotate(random.bounded(360.0))
+                 * squareOver(size, {random.bounded(400.0) - 200, random.bounded(400.0) - 200});
+        const QRect area(random.bounded(200) - 100, random.bounded(200) - 100, 1 + random.bounded(90),
+                         1 + random.bounded(9));
+        const QImage expected = referenceImage(g, QTransform(), area);
+        const QImage actual = g.image(QTransform(), area, {});
+        QVERIFY2(actual == expected, ("gradient " + QByteArray::number(i) + " " + firstDifference(actual, expected)).constData());
+    }
+}
+
+void GradientTest::pixelsNearTheCentreMatchReference_data()
+{
+    QTest::addColumn<double>("radius");
+    QTest::addColumn<QPointF>("centre");
+    QTest::addColumn<double>("focal");
+    QTest::newRow("radial, centre on a pixel centre") << 333.3 << QPointF(20.5, 10.5) << 0.0;
+    QTest::newRow("radial, large") << 4000.7 << QPointF(20.37, 10.52) << 0.0;
+    QTest::newRow("focal point on a pixel centre") << 512.1 << QPointF(20.5 - 0.4 * 512.1, 10.5) << 0.4;
+}
+
+void GradientTest::pixelsNearTheCentreMatchReference()
+{
+    // Within half a step of the start a position falls before the first
+    // entry's centre: the first colour, whichever way the position is
+    // worked out. Single rows, so that no other row of the picture decides
+    // how its pixels are worked out.
+    QFETCH(double, radius);
+    QFETCH(QPointF, centre);
+    QFETCH(double, focal);
+    Gradient g = threeStops(focal == 0.0 ? Gradient::Kind::Radial : Gradient::Kind::Focal, Gradient::Spread::Pad, false);
+    g.focal = focal;
+    g.matrix = squareOver(2 * radius, centre - QPointF(radius, radius));
+    for (int y = 8; y < 13; ++y) {
+        const QRect row(16, y, 9, 1);
+        const QImage expected = referenceImage(g, QTransform(), row);
+        const QImage actual = g.image(QTransform(), row, {});
+        QVERIFY2(actual == expected, ("row " + QByteArray::number(y) + " " + firstDifference(actual, expected)).constData());
+    }
+    const QImage centrePixel = g.image(QTransform(), QRect(20, 10, 1, 1), {});
+    QCOMPARE(centrePixel.pixel(0, 0), g.ramp({})[0]);
 }
 
 void GradientTest::squeezedGradientShowsItsLastColour()
