@@ -80,58 +80,6 @@ public:
     // `u`: 0 at the start of the gradient, 1 at its end.
     QRgb at(double u) const { return colourAt(step(spreadOut(u))); }
 
-    // Where `n` positions fall once the spread is applied, as step() counts.
-    void steps(const double *u, int *out, int n) const
-    {
-        int x = 0;
-#ifdef __SSE2__
-        for (; x + 2 <= n; x += 2)
-            _mm_storel_epi64(reinterpret_cast<__m128i *>(out + x), step(spreadOut(_mm_loadu_pd(u + x))));
-#endif
-        for (; x < n; ++x)
-            out[x] = step(spreadOut(u[x]));
-    }
-
-    // The colours of `n` steps.
-    void colours(const int *steps, QRgb *out, int n) const
-    {
-        int x = 0;
-        if (!m_table.empty()) {
-            const QRgb *table = m_table.data();
-            for (; x < n; ++x)
-                out[x] = table[steps[x]];
-            return;
-        }
-#ifdef __SSE2__
-        for (; x + 4 <= n; x += 4)
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + x),
-                             colourAt(_mm_loadu_si128(reinterpret_cast<const __m128i *>(steps + x))));
-#endif
-        for (; x < n; ++x)
-            out[x] = colourAt(steps[x]);
-    }
-
-    // Where `u` falls: 256ths of the way from one entry's centre to the
-    // next, 0 to 255 * 256.
-    static int step(double u)
-    {
-        // Also sends NaN (a point at infinity) to the last entry.
-        const double p = u * 256.0 - 0.5;
-        return p >= 0.0 ? (p < 255.0 ? int(p * 256.0) : 255 * 256) : (p < 0.0 ? 0 : 255 * 256);
-    }
-
-#ifdef __SSE2__
-    // Two steps, in the low half. p * 256 keeps p's order against 0 and
-    // 255 exactly; minpd gives its second operand for NaN.
-    static __m128i step(__m128d u)
-    {
-        const __m128d k256 = _mm_set1_pd(256.0);
-        __m128d q = _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(u, k256), _mm_set1_pd(0.5)), k256);
-        q = _mm_max_pd(_mm_min_pd(q, _mm_set1_pd(255.0 * 256.0)), _mm_setzero_pd());
-        return _mm_cvttpd_epi32(q);
-    }
-#endif
-
     // For pictures much larger than the 65281 steps a position can take:
     // every step's colour worked out once.
     void tabulate()
@@ -148,6 +96,7 @@ public:
             m_table[std::size_t(i)] = colourAt(i);
     }
 
+    // Positions beyond the ends brought back into 0..1.
     double spreadOut(double u) const
     {
         switch (m_spread) {
@@ -163,23 +112,16 @@ public:
         return u;
     }
 
-private:
-    QRgb colourAt(int fixed) const
+    // Where `u` falls: 256ths of the way from one entry's centre to the
+    // next, 0 to 255 * 256.
+    static int step(double u)
     {
-        const int i = fixed >> 8, w = fixed & 0xff;
-        const QRgb a = m_straight[i];
-        if (w == 0)
-            return m_opaque ? a : qPremultiply(a);
-        const QRgb b = m_straight[i + 1];
-        // Two channels at a time, 8 bits of weight, rounded.
-        const quint32 rb = ((a & 0xff00ff) * quint32(256 - w) + (b & 0xff00ff) * quint32(w) + 0x800080) >> 8;
-        const quint32 ag = (((a >> 8) & 0xff00ff) * quint32(256 - w) + ((b >> 8) & 0xff00ff) * quint32(w) + 0x800080) >> 8;
-        const QRgb blended = (rb & 0xff00ff) | ((ag & 0xff00ff) << 8);
-        return m_opaque ? blended : qPremultiply(blended);
+        // Also sends NaN (a point at infinity) to the last entry.
+        const double p = u * 256.0 - 0.5;
+        return p >= 0.0 ? (p < 255.0 ? int(p * 256.0) : 255 * 256) : (p < 0.0 ? 0 : 255 * 256);
     }
 
 #ifdef __SSE2__
-public:
     // The same arithmetic as the scalar versions, lane by lane.
     __m128d spreadOut(__m128d u) const
     {
@@ -200,29 +142,54 @@ public:
         return u;
     }
 
-    // The colours of `n` steps of `rows` (up to 4) rows, interleaved: the
-    // steps of pixel x of rows 0..3 are steps[4 x .. 4 x + 3].
-    void colours(const int *steps, QRgb *const *lines, int rows, int n) const
+    // Two steps, in the low half. p * 256 keeps p's order against 0 and
+    // 255 exactly; minpd gives its second operand for NaN.
+    static __m128i step(__m128d u)
     {
-        if (!m_table.empty()) {
-            const QRgb *table = m_table.data();
-            for (int j = 0; j < rows; ++j) {
-                QRgb *line = lines[j];
-                for (int x = 0; x < n; ++x)
-                    line[x] = table[steps[4 * x + j]];
-            }
-            return;
-        }
-        for (int x = 0; x < n; ++x) {
-            alignas(16) QRgb four[4];
-            _mm_store_si128(reinterpret_cast<__m128i *>(four),
-                            colourAt(_mm_loadu_si128(reinterpret_cast<const __m128i *>(steps + 4 * x))));
-            for (int j = 0; j < rows; ++j)
-                lines[j][x] = four[j];
-        }
+        const __m128d k256 = _mm_set1_pd(256.0);
+        __m128d q = _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(u, k256), _mm_set1_pd(0.5)), k256);
+        q = _mm_max_pd(_mm_min_pd(q, _mm_set1_pd(255.0 * 256.0)), _mm_setzero_pd());
+        return _mm_cvttpd_epi32(q);
     }
 
+    // The colours of pixel x of four rows from their steps, one a lane.
+    void put(__m128i steps, QRgb *const *lines, int x) const
+    {
+        if (!m_table.empty()) {
+            // Steps fit 16 bits.
+            const QRgb *table = m_table.data();
+            lines[0][x] = table[_mm_extract_epi16(steps, 0)];
+            lines[1][x] = table[_mm_extract_epi16(steps, 2)];
+            lines[2][x] = table[_mm_extract_epi16(steps, 4)];
+            lines[3][x] = table[_mm_extract_epi16(steps, 6)];
+            return;
+        }
+        alignas(16) QRgb four[4];
+        _mm_store_si128(reinterpret_cast<__m128i *>(four), colourAt(steps));
+        for (int j = 0; j < 4; ++j)
+            lines[j][x] = four[j];
+    }
+#else
+    // The colour of a step.
+    QRgb operator[](int step) const { return m_table.empty() ? colourAt(step) : m_table[std::size_t(step)]; }
+#endif
+
 private:
+    QRgb colourAt(int fixed) const
+    {
+        const int i = fixed >> 8, w = fixed & 0xff;
+        const QRgb a = m_straight[i];
+        if (w == 0)
+            return m_opaque ? a : qPremultiply(a);
+        const QRgb b = m_straight[i + 1];
+        // Two channels at a time, 8 bits of weight, rounded.
+        const quint32 rb = ((a & 0xff00ff) * quint32(256 - w) + (b & 0xff00ff) * quint32(w) + 0x800080) >> 8;
+        const quint32 ag = (((a >> 8) & 0xff00ff) * quint32(256 - w) + ((b >> 8) & 0xff00ff) * quint32(w) + 0x800080) >> 8;
+        const QRgb blended = (rb & 0xff00ff) | ((ag & 0xff00ff) << 8);
+        return m_opaque ? blended : qPremultiply(blended);
+    }
+
+#ifdef __SSE2__
     // Four steps' colours, 16 bits a channel: a + (b - a) * w / 256 rounded
     // equals the scalar blend, and every sum fits 16 bits unsigned.
     __m128i colourAt(__m128i steps) const
@@ -274,11 +241,13 @@ struct RowGroup
 {
     __m128d x01, x23, y01, y23;      // rows 0 and 1, rows 2 and 3
 
+    // The colours of `width` pixels of four rows, from the steps
+    // `stepsAt` works out from the pixels' centres.
     template<typename StepsAt>
-    void walk(__m128d dx, __m128d dy, int width, int *steps, StepsAt stepsAt)
+    void walk(__m128d dx, __m128d dy, int width, const RampLookup &lookup, QRgb *const *lines, StepsAt stepsAt)
     {
         for (int x = 0; x < width; ++x) {
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(steps + 4 * x), stepsAt(x01, x23, y01, y23));
+            lookup.put(stepsAt(x01, x23, y01, y23), lines, x);
             x01 = _mm_add_pd(x01, dx);
             x23 = _mm_add_pd(x23, dx);
             y01 = _mm_add_pd(y01, dy);
@@ -312,15 +281,16 @@ __m128i padRadialSteps(__m128d r01, __m128d r23)
     return joined(RampLookup::step(_mm_sqrt_pd(r01)), RampLookup::step(_mm_sqrt_pd(r23)));
 }
 
-// The same for a focal gradient: u = (fd + root) / k. The estimate's error,
-// 2^-24 of the root relatively, grows to 2^-8 * root / k of a step, so each
-// lane has its own margin (twice that). Past the last entry's centre u is
-// at least root / (1 + |f|), far beyond any margin; a root too large for
-// single precision has an infinite one.
+// The same for a focal gradient: u = (fd + root) / k. The estimate is
+// within 1.5 * 2^-24 of the root, relatively, which is 1.5 * 2^-8 * root / k
+// of a step, and each lane gets a margin of 2^-7 * root / k. As u is at
+// least root / (1 + |f|), a margin past half a step only comes with steps
+// far past the last; a root too large for single precision has an
+// infinite one.
 struct FocalSteps
 {
     FocalSteps(double f, double k)
-        : f(_mm_set1_pd(f)), k(_mm_set1_pd(k)), inverseK(_mm_set1_pd(1.0 / k)), slope(_mm_set1_pd(0x1p-7 / k))
+        : f(_mm_set1_pd(f)), k(_mm_set1_pd(k)), scale(_mm_set1_pd(65536.0 / k)), slope(_mm_set1_pd(0x1p-7 / k))
     {
     }
 
@@ -334,19 +304,18 @@ struct FocalSteps
 
     __m128d exact(__m128d fd, __m128d r) const { return _mm_div_pd(_mm_add_pd(fd, _mm_sqrt_pd(r)), k); }
 
-    // Two steps from estimated roots, in the low half; lanes whose step
-    // the estimate cannot tell are set in `unsure`.
+    // Two steps plus one from estimated roots, in the low half, as in
+    // padRadialSteps(); lanes whose step the estimate cannot tell are set
+    // in `unsure`.
     __m128i estimated(__m128d fd, __m128d root, __m128d &unsure) const
     {
-        const __m128d half = _mm_set1_pd(0.5), k256 = _mm_set1_pd(256.0);
-        const __m128d u = _mm_mul_pd(_mm_add_pd(fd, root), inverseK);
-        __m128d q = _mm_mul_pd(_mm_sub_pd(_mm_mul_pd(u, k256), half), k256);
-        q = _mm_max_pd(_mm_min_pd(q, _mm_set1_pd(255.0 * 256.0 + 0.5)), _mm_set1_pd(-0.5));
+        const __m128d half = _mm_set1_pd(0.5);
+        __m128d q = _mm_sub_pd(_mm_mul_pd(_mm_add_pd(fd, root), scale), _mm_set1_pd(127.0));
+        q = _mm_max_pd(_mm_min_pd(q, _mm_set1_pd(255.0 * 256.0 + 1.5)), _mm_set1_pd(1.5));
         const __m128i out = _mm_cvttpd_epi32(q);
-        const __m128d within = _mm_sub_pd(q, _mm_cvtepi32_pd(out));
-        const __m128d margin = _mm_add_pd(_mm_mul_pd(root, slope), _mm_set1_pd(0x1p-16));
-        unsure = _mm_or_pd(unsure, _mm_cmplt_pd(_mm_andnot_pd(_mm_set1_pd(-0.0), within), margin));
-        unsure = _mm_or_pd(unsure, _mm_cmpgt_pd(within, _mm_sub_pd(_mm_set1_pd(1.0), margin)));
+        const __m128d within = _mm_sub_pd(_mm_sub_pd(q, _mm_cvtepi32_pd(out)), half);
+        const __m128d limit = _mm_sub_pd(_mm_set1_pd(0.5 - 0x1p-16), _mm_mul_pd(root, slope));
+        unsure = _mm_or_pd(unsure, _mm_cmpgt_pd(_mm_andnot_pd(_mm_set1_pd(-0.0), within), limit));
         return out;
     }
 
@@ -360,11 +329,11 @@ struct FocalSteps
         const __m128i s01 = estimated(fd01, _mm_cvtps_pd(roots), unsure);
         const __m128i s23 = estimated(fd23, _mm_cvtps_pd(_mm_movehl_ps(roots, roots)), unsure);
         if (_mm_movemask_pd(unsure) == 0)
-            return joined(s01, s23);
+            return _mm_sub_epi32(joined(s01, s23), _mm_set1_epi32(1));
         return joined(RampLookup::step(exact(fd01, r01)), RampLookup::step(exact(fd23, r23)));
     }
 
-    __m128d f, k, inverseK, slope;
+    __m128d f, k, scale, slope;
 };
 #endif
 
@@ -487,31 +456,35 @@ QImage Gradient::image(const QTransform &shapeToDevice, const QRect &area, const
     }
     const bool sameRows = linear && back.m21() == 0.0;
 #ifdef __SSE2__
-    std::vector<int> steps(4 * static_cast<std::size_t>(width));
+    // Rows past the picture's last are worked out into this one and dropped.
+    std::vector<QRgb> spare(static_cast<std::size_t>(width));
     const __m128d dx = _mm_set1_pd(back.m11()), dy = _mm_set1_pd(back.m12());
     const __m128d one = _mm_set1_pd(1.0), half = _mm_set1_pd(0.5);
     for (int y = 0; y < height; y += 4) {
-        // Rows past the picture's last are worked out and dropped.
         double gx[4], gy[4];
-        for (int j = 0; j < 4; ++j)
+        QRgb *lines[4];
+        for (int j = 0; j < 4; ++j) {
             rowStart(y + j, gx + j, gy + j);
+            const bool shown = y + j < height && !(sameRows && j > 0);
+            lines[j] = shown ? reinterpret_cast<QRgb *>(out.scanLine(y + j)) : spare.data();
+        }
         RowGroup group{_mm_setr_pd(gx[0], gx[1]), _mm_setr_pd(gx[2], gx[3]), _mm_setr_pd(gy[0], gy[1]),
                        _mm_setr_pd(gy[2], gy[3])};
         if (linear) {
-            group.walk(dx, dy, width, steps.data(), [&](__m128d x01, __m128d x23, __m128d, __m128d) {
+            group.walk(dx, dy, width, lookup, lines, [&](__m128d x01, __m128d x23, __m128d, __m128d) {
                 const __m128d u01 = _mm_mul_pd(_mm_add_pd(x01, one), half);
                 const __m128d u23 = _mm_mul_pd(_mm_add_pd(x23, one), half);
                 return joined(RampLookup::step(lookup.spreadOut(u01)), RampLookup::step(lookup.spreadOut(u23)));
             });
         } else if (spread == Spread::Pad && f == 0.0) {
-            group.walk(dx, dy, width, steps.data(), [](__m128d x01, __m128d x23, __m128d y01, __m128d y23) {
+            group.walk(dx, dy, width, lookup, lines, [](__m128d x01, __m128d x23, __m128d y01, __m128d y23) {
                 return padRadialSteps(_mm_add_pd(_mm_mul_pd(x01, x01), _mm_mul_pd(y01, y01)),
                                       _mm_add_pd(_mm_mul_pd(x23, x23), _mm_mul_pd(y23, y23)));
             });
         } else if (spread == Spread::Pad) {
-            group.walk(dx, dy, width, steps.data(), FocalSteps(f, k));
+            group.walk(dx, dy, width, lookup, lines, FocalSteps(f, k));
         } else if (f == 0.0) {
-            group.walk(dx, dy, width, steps.data(), [&](__m128d x01, __m128d x23, __m128d y01, __m128d y23) {
+            group.walk(dx, dy, width, lookup, lines, [&](__m128d x01, __m128d x23, __m128d y01, __m128d y23) {
                 const __m128d u01 = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(x01, x01), _mm_mul_pd(y01, y01)));
                 const __m128d u23 = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(x23, x23), _mm_mul_pd(y23, y23)));
                 return joined(RampLookup::step(lookup.spreadOut(u01)), RampLookup::step(lookup.spreadOut(u23)));
@@ -520,7 +493,7 @@ QImage Gradient::image(const QTransform &shapeToDevice, const QRect &area, const
             // The focal point F = (f, 0); a point P lies as far along as
             // |P - F| is along the ray from F through P to the circle's edge.
             const FocalSteps focalSteps(f, k);
-            group.walk(dx, dy, width, steps.data(), [&](__m128d x01, __m128d x23, __m128d y01, __m128d y23) {
+            group.walk(dx, dy, width, lookup, lines, [&](__m128d x01, __m128d x23, __m128d y01, __m128d y23) {
                 __m128d fd01, fd23, r01, r23;
                 focalSteps.prepare(x01, y01, fd01, r01);
                 focalSteps.prepare(x23, y23, fd23, r23);
@@ -528,31 +501,30 @@ QImage Gradient::image(const QTransform &shapeToDevice, const QRect &area, const
                               RampLookup::step(lookup.spreadOut(focalSteps.exact(fd23, r23))));
             });
         }
-        const int rows = sameRows ? 1 : std::min(4, height - y);
-        QRgb *lines[4];
-        for (int j = 0; j < rows; ++j)
-            lines[j] = reinterpret_cast<QRgb *>(out.scanLine(y + j));
-        lookup.colours(steps.data(), lines, rows, width);
         if (sameRows)
             break;
     }
 #else
-    std::vector<double> u(static_cast<std::size_t>(width));
-    std::vector<int> steps(static_cast<std::size_t>(width));
     for (int y = 0; y < (sameRows ? 1 : height); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
         double gx, gy;
         rowStart(y, &gx, &gy);
         for (int x = 0; x < width; ++x, gx += back.m11(), gy += back.m12()) {
+            double u;
             if (linear) {
-                u[x] = (gx + 1.0) / 2.0;
+                u = (gx + 1.0) / 2.0;
+            } else if (f == 0.0) {
+                u = std::sqrt(gx * gx + gy * gy);
             } else {
+                // The focal point F = (f, 0); a point P lies as far along
+                // as |P - F| is along the ray from F through P to the
+                // circle's edge.
                 const double dx = gx - f;
                 const double fd = f * dx;
-                u[x] = f == 0.0 ? std::sqrt(gx * gx + gy * gy) : (fd + std::sqrt(fd * fd + (dx * dx + gy * gy) * k)) / k;
+                u = (fd + std::sqrt(fd * fd + (dx * dx + gy * gy) * k)) / k;
             }
+            line[x] = lookup[RampLookup::step(lookup.spreadOut(u))];
         }
-        lookup.steps(u.data(), steps.data(), width);
-        lookup.colours(steps.data(), reinterpret_cast<QRgb *>(out.scanLine(y)), width);
     }
 #endif
     for (int y = 1; y < height && sameRows; ++y)
