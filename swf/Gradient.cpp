@@ -374,34 +374,53 @@ public:
         std::lock_guard lock(m_mutex);
         *drawnElsewhere = false;
         for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-            if (!key.sameGradient(it->first))
+            if (!key.sameGradient(it->key))
                 continue;
-            if (it->first.area.contains(key.area)) {
+            if (it->key.area.contains(key.area)) {
+                it->foundAgain = true;
                 m_entries.splice(m_entries.begin(), m_entries, it);
-                *origin = m_entries.front().first.area.topLeft();
-                return m_entries.front().second;
+                *origin = m_entries.front().key.area.topLeft();
+                return m_entries.front().image;
             }
             *drawnElsewhere = true;
         }
         return {};
     }
 
+    // Pictures never found again go first, the oldest of them: a gradient
+    // that changes every frame (a morph's) leaves a new picture each
+    // frame, and would otherwise push out the still ones drawn every frame
+    // too. The newest picture stays, or it could never be found again.
     void keep(const Key &key, const QImage &image)
     {
         std::lock_guard lock(m_mutex);
-        m_entries.emplace_front(key, image);
+        m_entries.push_front({key, image, false});
         m_bytes += image.sizeInBytes();
         while (m_entries.size() > kMaxEntries || m_bytes > kMaxBytes) {
-            m_bytes -= m_entries.back().second.sizeInBytes();
-            m_entries.pop_back();
+            auto victim = std::prev(m_entries.end());
+            for (auto it = victim; it != m_entries.begin(); --it) {
+                if (!it->foundAgain) {
+                    victim = it;
+                    break;
+                }
+            }
+            m_bytes -= victim->image.sizeInBytes();
+            m_entries.erase(victim);
         }
     }
 
 private:
+    struct Entry
+    {
+        Key key;
+        QImage image;
+        bool foundAgain;
+    };
+
     static constexpr std::size_t kMaxEntries = 16;
     static constexpr qsizetype kMaxBytes = 32 << 20;
     std::mutex m_mutex;
-    std::list<std::pair<Key, QImage>> m_entries;
+    std::list<Entry> m_entries;
     qsizetype m_bytes = 0;
 };
 

@@ -160,6 +160,7 @@ private slots:
     void randomGradientsMatchReference();
     void pixelsNearTheCentreMatchReference_data();
     void pixelsNearTheCentreMatchReference();
+    void stillGradientOutlastsChangingOnes();
     void shapeFillLaysGradientOnDevicePixels_data();
     void shapeFillLaysGradientOnDevicePixels();
 };
@@ -504,6 +505,41 @@ void GradientTest::squeezedGradientShowsItsLastColour()
     const QImage image = g.image(QTransform(), QRect(0, 0, 8, 8), {});
     QCOMPARE(image.size(), QSize(8, 8));
     QCOMPARE(image.pixel(3, 3), QColor(Qt::blue).rgba());
+}
+
+void GradientTest::stillGradientOutlastsChangingOnes()
+{
+    // A still background drawn every frame under many gradients that change
+    // every frame (morphs): its picture is made once and kept.
+    QImage device(300, 200, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&device);
+    const QRectF area(0, 0, 300, 200);
+    Gradient still = blackToWhite(Gradient::Kind::Radial);
+    still.matrix = squareOver(310, {-5, -50});
+    const qint64 first = still.brush({}, painter, area).textureImage().cacheKey();
+    for (int frame = 0; frame < 3; ++frame) {
+        QCOMPARE(still.brush({}, painter, area).textureImage().cacheKey(), first);
+        for (int morph = 0; morph < 40; ++morph) {
+            Gradient changing = blackToWhite(Gradient::Kind::Linear);
+            changing.matrix = QTransform().rotate(frame * 40 + morph) * squareOver(100, {20, 20});
+            QVERIFY(changing.brush({}, painter, QRectF(10, 10, 120, 120)).style() == Qt::TexturePattern);
+        }
+    }
+    QCOMPARE(still.brush({}, painter, area).textureImage().cacheKey(), first);
+    // A picture is kept for as long as it is found again; one no longer
+    // drawn makes way for new ones.
+    Gradient gone = blackToWhite(Gradient::Kind::Radial);
+    gone.matrix = squareOver(90, {40, 40});
+    const qint64 goneKey = gone.brush({}, painter, area).textureImage().cacheKey();
+    QCOMPARE(gone.brush({}, painter, area).textureImage().cacheKey(), goneKey);
+    for (int other = 0; other < 40; ++other) {
+        Gradient drawnTwice = blackToWhite(Gradient::Kind::Focal);
+        drawnTwice.focal = other / 50.0;
+        drawnTwice.matrix = squareOver(100, {0, 0});
+        drawnTwice.brush({}, painter, area);
+        drawnTwice.brush({}, painter, area);
+    }
+    QVERIFY(gone.brush({}, painter, area).textureImage().cacheKey() != goneKey);
 }
 
 void GradientTest::shapeFillLaysGradientOnDevicePixels_data()
