@@ -8,7 +8,6 @@
 #include <QRadialGradient>
 #include <QVarLengthArray>
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <list>
@@ -439,8 +438,6 @@ QImage Gradient::image(const QTransform &shapeToDevice, const QRect &area, const
         return out;
     const Ramp colours = ramp(cxform);
     RampLookup lookup(colours, spread);
-    if (qint64(area.width()) * area.height() > 2 * 65536)
-        lookup.tabulate();
     bool invertible = false;
     // Device pixels back to the gradient square, scaled to -1..1.
     const QTransform back = (matrix * shapeToDevice).inverted(&invertible)
@@ -474,6 +471,8 @@ QImage Gradient::image(const QTransform &shapeToDevice, const QRect &area, const
         return out;
     }
     const bool sameRows = linear && back.m21() == 0.0;
+    if ((sameRows ? 1 : qint64(height)) * width > 2 * 65536)
+        lookup.tabulate();
 #ifdef __SSE2__
     // Rows past the picture's last are worked out into this one and dropped.
     std::vector<QRgb> spare(static_cast<std::size_t>(width));
