@@ -46,6 +46,15 @@ int differing(const QImage &a, const QImage &b, int tolerance, QPoint *first)
     return count;
 }
 
+// A red 10 px square at 5, 0, held for two frames.
+std::unique_ptr<swf::Player> heldSquare()
+{
+    MovieBuilder b;
+    b.rectShape(1, 0, 0, 200, 200, 255, 0, 0);
+    b.place(1, 1, 100).showFrame().showFrame().end();
+    return movie(b);
+}
+
 QImage blank(QSize size)
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -165,10 +174,7 @@ void TestDamage::movingShapeRedrawsBothPlaces()
 
 void TestDamage::heldFrameDrawsNothing()
 {
-    MovieBuilder b;
-    b.rectShape(1, 0, 0, 200, 200, 255, 0, 0);
-    b.place(1, 1, 100).showFrame().showFrame().end();
-    auto p = movie(b);
+    auto p = heldSquare();
     QVERIFY(p);
     QImage picture = blank(QSize(100, 100));
     p->renderChanges(picture);
@@ -270,10 +276,7 @@ void TestDamage::maskRangeChangeUncoversContent()
 
 void TestDamage::drawsEverythingWhenItCannotTrustThePicture()
 {
-    MovieBuilder b;
-    b.rectShape(1, 0, 0, 200, 200, 255, 0, 0);
-    b.place(1, 1, 100).showFrame().showFrame().end();
-    auto p = movie(b);
+    auto p = heldSquare();
     QVERIFY(p);
     QImage picture = blank(QSize(100, 100));
     p->renderChanges(picture);
