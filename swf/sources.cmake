@@ -9,7 +9,6 @@ set(SWF_ENGINE_SOURCES
     DecodeError.h
     Filter.cpp Filter.h
     FrameDamage.cpp FrameDamage.h
-    FrameSignature.cpp FrameSignature.h
     Decompress.cpp Decompress.h
     Movie.h MovieDecoder.cpp MovieDecoder.h MovieInfo.h
     Player.cpp Player.h
