@@ -225,6 +225,7 @@ QRegion Player::renderChanges(QImage &frame)
             render(painter, target);
         }
         s.damagedImage = frame.cacheKey();
+        s.damagedAntialias = s.antialias;
         return QRegion(frame.rect());
     }
     const QRectF stage = toDevice.mapRect(info.stage);
