@@ -59,6 +59,18 @@ QRectF deviceBounds(const DisplayObject &object, const Matrix &m)
     return m.mapRect(local);
 }
 
+// The whole pixels of `bounds` grown by `grow`, within `limit`. Cut while
+// still in floating point: bounds far off the device (or not numbers)
+// would overflow a QRect. Unknown bounds give all of `limit`.
+QRect pixelsWithin(QRectF bounds, int grow, const QRect &limit)
+{
+    if (!std::isfinite(bounds.left()) || !std::isfinite(bounds.top()) || !std::isfinite(bounds.right())
+        || !std::isfinite(bounds.bottom()))
+        return limit;
+    bounds = bounds.adjusted(-grow, -grow, grow, grow) & QRectF(limit);
+    return bounds.isEmpty() ? QRect() : bounds.toAlignedRect() & limit;
+}
+
 // A fresh transparent surface for one layer, and the painter on it.
 QImage makeLayer(const QRect &rect, qreal dpr)
 {
@@ -204,7 +216,7 @@ void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const 
                 QRectF bounds;
                 for (const MaskPiece &piece : layer.pieces)
                     bounds |= piece.matrix.mapRect(piece.path.boundingRect());
-                layer.rect = bounds.toAlignedRect().adjusted(-1, -1, 1, 1) & current;
+                layer.rect = pixelsWithin(bounds, 1, current);
                 if (!layer.rect.isEmpty() && m_layers < MaxLayers) {
                     ++m_layers;
                     layer.image = std::make_unique<QImage>(makeLayer(layer.rect, m_dpr));
@@ -255,7 +267,7 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
     if (filtered)
         for (const Filter &f : *object.filters)
             grow += int(std::ceil(f.reach(m_stageScale)));
-    QRect rect = bounds.isEmpty() ? area : bounds.toAlignedRect().adjusted(-grow, -grow, grow, grow) & area;
+    QRect rect = bounds.isEmpty() ? area : pixelsWithin(bounds, grow, area);
     if (rect.isEmpty())
         return;
     ++m_layers;
