@@ -1,6 +1,7 @@
 #include "FrameDamage.h"
 
 #include "Clip.h"
+#include "PixelRect.h"
 
 #include <algorithm>
 #include <cmath>
@@ -172,20 +173,15 @@ private:
         }
     }
 
-    void add(std::uint64_t key, std::uint64_t look, QRectF bounds, double grow)
+    void add(std::uint64_t key, std::uint64_t look, const QRectF &bounds, double grow)
     {
         if (bounds.isEmpty())
             return;
-        if (!std::isfinite(bounds.left()) || !std::isfinite(bounds.top()) || !std::isfinite(bounds.right())
-            || !std::isfinite(bounds.bottom()) || !std::isfinite(grow)) {
+        if (!isFinite(bounds) || !std::isfinite(grow)) {
             everything = true;
             return;
         }
-        bounds.adjust(-grow, -grow, grow, grow);
-        // Cut to the area while still in floating point: far-off shapes
-        // would overflow a QRect.
-        bounds &= QRectF(m_limit);
-        const QRect pixels = bounds.toAlignedRect() & m_limit;
+        const QRect pixels = pixelsWithin(bounds, grow, m_limit);
         if (pixels.isEmpty())
             return;
         items.push_back({key, look, pixels});

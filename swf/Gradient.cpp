@@ -1,6 +1,7 @@
 #include "Gradient.h"
 
 #include "Interpolation.h"
+#include "PixelRect.h"
 
 #include <QLinearGradient>
 #include <QPaintDevice>
@@ -561,20 +562,12 @@ QBrush Gradient::brush(const ColorTransform &cxform, const QPainter &painter, co
     if (!device || device->devicePixelRatioF() != 1.0 || toDevice.type() == QTransform::TxProject)
         return brush(cxform);
     QRect reach(0, 0, device->width(), device->height());
-    // A pixel more on every side, cut to `limit` while still in floating
-    // point: a shape far off the device would overflow a QRect.
-    auto within = [](const QRectF &r, const QRect &limit) {
-        if (!std::isfinite(r.left()) || !std::isfinite(r.top()) || !std::isfinite(r.right())
-            || !std::isfinite(r.bottom()))
-            return limit;
-        const QRectF cut = r.adjusted(-1, -1, 1, 1) & QRectF(limit);
-        return cut.isEmpty() ? QRect() : cut.toAlignedRect() & limit;
-    };
+    // A pixel more on every side.
     if (painter.hasClipping())
-        reach = within(toDevice.mapRect(painter.clipBoundingRect()), reach);
+        reach = pixelsWithin(toDevice.mapRect(painter.clipBoundingRect()), 1, reach);
     QRect pixels = reach;
     if (!area.isNull())
-        pixels = within(toDevice.mapRect(area), reach);
+        pixels = pixelsWithin(toDevice.mapRect(area), 1, reach);
     if (pixels.isEmpty())
         return QBrush(Qt::NoBrush);
     RecentPictures::Key key{*this, toDevice, pixels, cxform};

@@ -2,6 +2,7 @@
 
 #include "Clip.h"
 #include "CoverageFill.h"
+#include "PixelRect.h"
 
 #include <QImage>
 #include <cmath>
@@ -57,18 +58,6 @@ QRectF deviceBounds(const DisplayObject &object, const Matrix &m)
     if (local.isEmpty())
         return {};
     return m.mapRect(local);
-}
-
-// The whole pixels of `bounds` grown by `grow`, within `limit`. Cut while
-// still in floating point: bounds far off the device (or not numbers)
-// would overflow a QRect. Unknown bounds give all of `limit`.
-QRect pixelsWithin(QRectF bounds, int grow, const QRect &limit)
-{
-    if (!std::isfinite(bounds.left()) || !std::isfinite(bounds.top()) || !std::isfinite(bounds.right())
-        || !std::isfinite(bounds.bottom()))
-        return limit;
-    bounds = bounds.adjusted(-grow, -grow, grow, grow) & QRectF(limit);
-    return bounds.isEmpty() ? QRect() : bounds.toAlignedRect() & limit;
 }
 
 // A fresh transparent surface for one layer, and the painter on it.

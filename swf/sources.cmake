@@ -11,6 +11,7 @@ set(SWF_ENGINE_SOURCES
     FrameDamage.cpp FrameDamage.h
     Decompress.cpp Decompress.h
     Movie.h MovieDecoder.cpp MovieDecoder.h MovieInfo.h
+    PixelRect.h
     Player.cpp Player.h
     Records.h
     Renderer.cpp Renderer.h
