@@ -7,6 +7,10 @@
 #include <cmath>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace swf {
 
 namespace {
@@ -311,12 +315,36 @@ inline void blendPixel(QRgb s, int inside, QRgb &d)
         d = blend(s, inside, d);
 }
 
+// Copies the leading pixels of [x, end) that are opaque, as fully covered
+// pixels take them; returns where it stopped.
+inline int copyOpaque(const QRgb *src, QRgb *dst, int x, int end)
+{
+#ifdef __SSE2__
+    const __m128i opaque = _mm_set1_epi32(int(0xff000000u));
+    for (; x + 4 <= end; x += 4) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + x));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(p, opaque), opaque)) != 0xffff)
+            break;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + x), p);
+    }
+#endif
+    for (; x < end && qAlpha(src[x]) == 255; ++x)
+        dst[x] = src[x];
+    return x;
+}
+
 } // namespace
 
 bool CoverageFill::fill(QPainter &painter, const QPainterPath &path, const QTransform &toDevice,
                         const std::function<void(QPainter &, const QRectF &)> &paint)
 {
-    return draw(painter, path, toDevice, &paint, 0);
+    return draw(painter, path, toDevice, &paint, nullptr, 0);
+}
+
+bool CoverageFill::fillWithPicture(QPainter &painter, const QPainterPath &path, const QTransform &toDevice,
+                                   const Picture &picture)
+{
+    return draw(painter, path, toDevice, nullptr, &picture, 0);
 }
 
 bool CoverageFill::fill(QPainter &painter, const QPainterPath &path, const QTransform &toDevice,
@@ -324,11 +352,12 @@ bool CoverageFill::fill(QPainter &painter, const QPainterPath &path, const QTran
 {
     QColor faded = color;
     faded.setAlphaF(color.alphaF() * painter.opacity());
-    return draw(painter, path, toDevice, nullptr, qPremultiply(faded.rgba()));
+    return draw(painter, path, toDevice, nullptr, nullptr, qPremultiply(faded.rgba()));
 }
 
 bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTransform &toDevice,
-                        const std::function<void(QPainter &, const QRectF &)> *paint, QRgb color)
+                        const std::function<void(QPainter &, const QRectF &)> *paint, const Picture *picture,
+                        QRgb color)
 {
     auto *image = dynamic_cast<QImage *>(painter.device());
     if (!image || image->format() != QImage::Format_ARGB32_Premultiplied || image->devicePixelRatio() != 1.0
@@ -354,13 +383,22 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
     // No size limit: the samples take a row at a time, and a fill of any
     // size must look the same whether drawn whole or in parts, as a frame
     // drawn again only where it changed draws it.
-    if (!paint && qAlpha(color) == 0)
+    if (!paint && !picture && qAlpha(color) == 0)
         return true;
     const QTransform shift = QTransform::fromTranslate(-bounds.x(), -bounds.y());
 
-    // The colours over the whole area, as if fully covered.
+    // The colours over the whole area, as if fully covered, and the device
+    // pixel of their top left.
     QImage colours;
-    if (paint) {
+    QPoint coloursAt = bounds.topLeft();
+    if (picture) {
+        if (painter.opacity() != 1.0)
+            return false;
+        colours = (*picture)(bounds, &coloursAt);
+        if (colours.isNull() || colours.format() != QImage::Format_ARGB32_Premultiplied
+            || !QRect(coloursAt, colours.size()).contains(bounds))
+            return false;
+    } else if (paint) {
         colours = QImage(bounds.size(), QImage::Format_ARGB32_Premultiplied);
         if (colours.isNull())
             return false;
@@ -459,14 +497,19 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
         if (maxPixel < 0)
             continue;
 
-        const QRgb *src = paint ? reinterpret_cast<const QRgb *>(colours.constScanLine(pixelRow)) : nullptr;
+        const QRgb *src = colours.isNull() ? nullptr
+                        : reinterpret_cast<const QRgb *>(colours.constScanLine(bounds.y() + pixelRow - coloursAt.y()))
+                            + (bounds.x() - coloursAt.x());
         QRgb *dst = reinterpret_cast<QRgb *>(image->scanLine(bounds.y() + pixelRow)) + bounds.x();
         auto blendRun = [&](int x, int end, int inside) {
             if (inside == 0)
                 return;                     // a gap between spans
             if (src) {
-                for (int i = x; i < end; ++i)
+                for (int i = x; i < end; ++i) {
+                    if (inside == kGrid * kGrid && (i = copyOpaque(src, dst, i, end)) == end)
+                        break;
                     blendPixel(src[i], inside, dst[i]);
+                }
             } else if (inside == kGrid * kGrid && qAlpha(color) == 255) {
                 std::fill(dst + x, dst + end, color);
             } else if (lanesExact) {

@@ -570,23 +570,29 @@ QBrush Gradient::brush(const ColorTransform &cxform, const QPainter &painter, co
         pixels = pixelsWithin(toDevice.mapRect(area), 1, reach);
     if (pixels.isEmpty())
         return QBrush(Qt::NoBrush);
-    RecentPictures::Key key{*this, toDevice, pixels, cxform};
     QPoint origin;
+    QBrush out(picture(cxform, toDevice, pixels, reach, &origin));
+    out.setTransform(QTransform::fromTranslate(origin.x(), origin.y()) * toDevice.inverted());
+    return out;
+}
+
+QImage Gradient::picture(const ColorTransform &cxform, const QTransform &shapeToDevice, const QRect &pixels,
+                         const QRect &reach, QPoint *origin) const
+{
+    RecentPictures::Key key{*this, shapeToDevice, pixels, cxform};
     bool drawnElsewhere = false;
-    QImage picture = recentPictures().find(key, &origin, &drawnElsewhere);
-    if (picture.isNull()) {
+    QImage found = recentPictures().find(key, origin, &drawnElsewhere);
+    if (found.isNull()) {
         // A shape that grows or moves a little under a still gradient
         // finds a picture with some room around it again. Gradients that
         // change as they go (a morph's) would not use the room.
         const int margin = drawnElsewhere ? std::max({16, pixels.width() / 8, pixels.height() / 8}) : 0;
         key.area = pixels.adjusted(-margin, -margin, margin, margin) & reach;
-        picture = image(toDevice, key.area, cxform);
-        origin = key.area.topLeft();
-        recentPictures().keep(key, picture);
+        found = image(shapeToDevice, key.area, cxform);
+        *origin = key.area.topLeft();
+        recentPictures().keep(key, found);
     }
-    QBrush out(picture);
-    out.setTransform(QTransform::fromTranslate(origin.x(), origin.y()) * toDevice.inverted());
-    return out;
+    return found;
 }
 
 QBrush Gradient::brush(const ColorTransform &cxform) const

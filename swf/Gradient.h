@@ -43,6 +43,12 @@ struct Gradient
     // Each pixel takes the colour at its centre.
     QImage image(const QTransform &shapeToDevice, const QRect &area, const ColorTransform &cxform) const;
 
+    // image() over at least `pixels` (inside `reach`), taken from the
+    // pictures drawn lately when one holds them; `origin` gets the device
+    // position of the picture's top-left pixel.
+    QImage picture(const ColorTransform &cxform, const QTransform &shapeToDevice, const QRect &pixels,
+                   const QRect &reach, QPoint *origin) const;
+
     // A brush that lays image() one to one on the pixels of `painter`'s
     // device, over the part of `area` (the shape's twips; null for all of
     // the device) inside the device and its clip. The painter's transform

@@ -114,6 +114,22 @@ ShapeEdge reversed(const ShapeEdge &e)
     return r;
 }
 
+// A gradient fill whose picture is laid straight under the coverage, for
+// gradients of at least two stops: fewer are one colour, which Qt paints.
+bool fillWithGradientPicture(QPainter &painter, const QPainterPath &path, const FillStyle &fill,
+                             const QTransform &toDevice, const ColorTransform &cxform)
+{
+    if (fill.kind != FillStyle::Kind::Gradient || fill.gradient.stops.size() < 2)
+        return false;
+    const QPaintDevice *device = painter.device();
+    if (!device || device->devicePixelRatioF() != 1.0)
+        return false;
+    const QRect reach(0, 0, device->width(), device->height());
+    return CoverageFill::fillWithPicture(painter, path, toDevice, [&](const QRect &pixels, QPoint *origin) {
+        return fill.gradient.picture(cxform, toDevice, pixels, reach, origin);
+    });
+}
+
 } // namespace
 
 ShapeDrawing::ShapeDrawing(const QVector<StyleGroup> &groups, const QVector<ShapeEdge> &edges,
@@ -190,11 +206,12 @@ void ShapeDrawing::drawLayers(const RenderContext &context, int first, int end) 
             if (!CoverageFill::fill(painter, layer.path, toDevice, context.cxform.apply(layer.fill.color)))
                 layer.fill.fill(painter, layer.path, context.cxform);
         } else if (layer.fill.kind == FillStyle::Kind::Bitmap
-                 || !CoverageFill::fill(painter, layer.path, toDevice, [&](QPainter &p, const QRectF &area) {
-                     QPainterPath all;
-                     all.addRect(area);
-                     layer.fill.fill(p, all, context.cxform);
-                 }))
+                 || (!fillWithGradientPicture(painter, layer.path, layer.fill, toDevice, context.cxform)
+                     && !CoverageFill::fill(painter, layer.path, toDevice, [&](QPainter &p, const QRectF &area) {
+                            QPainterPath all;
+                            all.addRect(area);
+                            layer.fill.fill(p, all, context.cxform);
+                        })))
             layer.fill.fill(painter, layer.path, context.cxform);
     }
     painter.setRenderHint(QPainter::Antialiasing, oldAntialias);

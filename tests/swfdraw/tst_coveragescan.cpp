@@ -174,6 +174,10 @@ private slots:
     void randomShapesMatch();
     void paintedColoursMatch();
     void farOffPathsStayInside();
+    void pictureColoursMatchPainted_data();
+    void pictureColoursMatchPainted();
+    void pictureThatCannotServeDrawsNothing_data();
+    void pictureThatCannotServeDrawsNothing();
     void declinesWhatItCannotBlend_data();
     void declinesWhatItCannotBlend();
 };
@@ -456,6 +460,115 @@ void TestCoverageScan::farOffPathsStayInside()
     QCOMPARE(image.pixel(90, 70), qRgb(255, 255, 255));  // below the edge that ends at 35,65
     QCOMPARE(image.pixel(90, 1), qRgb(0, 0, 0));
     QCOMPARE(image.pixel(5, 60), qRgb(0, 0, 0));
+}
+
+// A picture of device pixels with opaque, translucent and transparent
+// areas, bigger than any fill here, its top left at `origin`.
+QImage devicePicture(QSize size)
+{
+    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+    QRandomGenerator random(11);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            const int band = (x / 7 + y / 5) % 4;
+            const int alpha = band < 2 ? 255 : band == 2 ? int(random.bounded(256)) : 0;
+            picture.setPixel(x, y, qPremultiply(qRgba(random.bounded(256), random.bounded(256),
+                                                      random.bounded(256), alpha)));
+        }
+    }
+    return picture;
+}
+
+// The colours of a picture laid under the coverage must blend exactly as
+// the same picture painted into the colours first, whatever part of it
+// the fill asks for, with or without a clip.
+void TestCoverageScan::pictureColoursMatchPainted_data()
+{
+    QTest::addColumn<QRect>("clip");
+    QTest::addColumn<double>("angle");
+
+    QTest::newRow("whole") << QRect() << 0.0;
+    QTest::newRow("rotated") << QRect() << 23.0;
+    QTest::newRow("clipped") << QRect(17, 9, 41, 33) << 7.0;
+}
+
+void TestCoverageScan::pictureColoursMatchPainted()
+{
+    QFETCH(QRect, clip);
+    QFETCH(double, angle);
+
+    const QPoint origin(-5, -3);
+    const QImage picture = devicePicture({110, 84});
+    const QPainterPath path = star({950, 720}, 700, 300, 7, Qt::OddEvenFill);
+    const QTransform toDevice = QTransform().translate(1.6, 2.2).rotate(angle) * kTwips;
+    // The picture painted into the colours pixel for pixel: the colours'
+    // painter maps twips, and its device is offset from the target's by a
+    // whole number of pixels.
+    const Paint paint = [&](QPainter &p, const QRectF &) {
+        const QTransform offset = toDevice.inverted() * p.transform();
+        p.resetTransform();
+        p.drawImage(origin + QPoint(qRound(offset.dx()), qRound(offset.dy())), picture);
+    };
+    const Drawn expected = drawWith(false, path, toDevice, clip, {}, &paint);
+    QRect asked;
+    Drawn actual{backdrop({96, 72})};
+    {
+        QPainter painter(&actual.image);
+        if (!clip.isNull())
+            painter.setClipRect(clip);
+        actual.drawn = swf::CoverageFill::fillWithPicture(painter, path, toDevice,
+                                                          [&](const QRect &pixels, QPoint *at) {
+                                                              asked = pixels;
+                                                              *at = origin;
+                                                              return picture;
+                                                          });
+    }
+    QVERIFY(expected.drawn);
+    QVERIFY(actual.drawn);
+    int count = 0;
+    const QByteArray report = differences(actual.image, expected.image, &count);
+    QVERIFY2(count == 0, report.constData());
+    // Nothing is blended outside the pixels it asked the picture for.
+    const QImage before = backdrop(actual.image.size());
+    QVERIFY(actual.image != before);
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x)
+            if (!asked.contains(x, y))
+                QCOMPARE(actual.image.pixel(x, y), before.pixel(x, y));
+    if (!clip.isNull())
+        QVERIFY(clip.contains(asked));
+}
+
+void TestCoverageScan::pictureThatCannotServeDrawsNothing_data()
+{
+    QTest::addColumn<double>("opacity");
+    QTest::addColumn<QPoint>("origin");
+    QTest::addColumn<bool>("empty");
+
+    QTest::newRow("faded painter") << 0.5 << QPoint(0, 0) << false;
+    QTest::newRow("picture short of the fill") << 1.0 << QPoint(12, 0) << false;
+    QTest::newRow("no picture") << 1.0 << QPoint(0, 0) << true;
+}
+
+void TestCoverageScan::pictureThatCannotServeDrawsNothing()
+{
+    QFETCH(double, opacity);
+    QFETCH(QPoint, origin);
+    QFETCH(bool, empty);
+
+    QImage image = backdrop({40, 30});
+    const QImage before = image;
+    QPainterPath path;
+    path.addEllipse(QRectF(10, 10, 700, 500));
+    const QImage picture = empty ? QImage() : devicePicture({40, 30});
+    QPainter painter(&image);
+    painter.setOpacity(opacity);
+    QVERIFY(!swf::CoverageFill::fillWithPicture(painter, path, kTwips, [&](const QRect &, QPoint *at) {
+        *at = origin;
+        return picture;
+    }));
+    painter.end();
+    QCOMPARE(image, before);
 }
 
 void TestCoverageScan::declinesWhatItCannotBlend_data()
