@@ -54,6 +54,15 @@ public:
             return {};
         return toDevice.mapRect(local).adjusted(-2, -2, 2, 2);
     }
+    // Device pixels, all in one rectangle, that draw() paints fully and
+    // opaquely whatever lies below, under a colour transform that keeps
+    // alpha. Empty is always a safe answer.
+    virtual QRect opaqueArea(const QTransform &toDevice, double ratio = 0.0) const
+    {
+        Q_UNUSED(toDevice);
+        Q_UNUSED(ratio);
+        return {};
+    }
 
 private:
     int m_id;

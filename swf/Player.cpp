@@ -244,10 +244,15 @@ QRegion Player::renderChanges(QImage &frame)
         QPainter painter(&frame);
         Renderer renderer(painter, s.antialias);
         for (const QRect &r : changed) {
-            // The background goes under the whole rectangle first, as
-            // render() fills the whole target before it clips.
+            // Where an opaque object hides the whole rectangle (a sky),
+            // neither the background nor what lies below it is drawn.
+            const int from = stage.contains(QRectF(r)) ? Renderer::coveringDepth(*s.root, toDevice, r)
+                                                       : Renderer::NoDepth;
+            // Otherwise the background goes under the whole rectangle
+            // first, as render() fills the whole target before it clips.
             painter.setClipping(false);
-            painter.fillRect(r, info.background);
+            if (from == Renderer::NoDepth)
+                painter.fillRect(r, info.background);
             // The stage's edges are cut as render() cuts them: to whole
             // pixels, as a painter does while not anti-aliasing.
             painter.setRenderHint(QPainter::Antialiasing, false);
@@ -258,7 +263,7 @@ QRegion Player::renderChanges(QImage &frame)
             // Layers (masks, filters, blend modes) are sized as for the
             // whole stage, so what lands inside `r` is what a full drawing
             // puts there.
-            renderer.draw(*s.root, toDevice, ColorTransform(), stageArea);
+            renderer.draw(*s.root, toDevice, ColorTransform(), stageArea, from);
             drawn += r;
         }
     }

@@ -5,9 +5,11 @@
 #include "PixelRect.h"
 
 #include <QImage>
-#include <cmath>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -109,8 +111,58 @@ QPainter::CompositionMode compositionFor(int mode)
 
 } // namespace
 
+int Renderer::coveringDepth(const Clip &clip, const Matrix &toDevice, const QRect &pixels)
+{
+    std::vector<std::pair<int, QRegion>> opaque;
+    opaqueRegions(clip, toDevice, pixels, 0, &opaque);
+    // From the top down, until what the objects hide holds all the pixels.
+    QRegion hidden;
+    for (auto it = opaque.rbegin(); it != opaque.rend(); ++it) {
+        hidden += it->second;
+        if ((QRegion(pixels) - hidden).isEmpty())
+            return it->first;
+    }
+    return NoDepth;
+}
+
+QRegion Renderer::opaqueRegions(const Clip &clip, const Matrix &toDevice, const QRect &within, int nesting,
+                                std::vector<std::pair<int, QRegion>> *byDepth)
+{
+    QRegion all;
+    int maskedUpTo = NoDepth;
+    for (const auto &[depth, object] : clip.objects()) {
+        if (object.clipDepth > 0) {
+            maskedUpTo = std::max(maskedUpTo, object.clipDepth);
+            continue;
+        }
+        // Drawn as is onto what lies below, its alpha kept (every level's
+        // transform keeps 255 at 255).
+        const ColorTransform &c = object.cxform;
+        const bool plain = object.visible && depth > maskedUpTo && object.blendMode <= 1
+            && !(object.filters && !object.filters->empty()) && !object.cacheAsBitmap && c.aMult >= 256
+            && c.aAdd >= 0;
+        if (!plain)
+            continue;
+        const Matrix m = object.matrix * toDevice;
+        QRegion region;
+        if (object.clip) {
+            // A sprite hides what its own objects hide.
+            if (nesting < MaxCoverNesting)
+                region = opaqueRegions(*object.clip, m, within, nesting + 1, nullptr);
+        } else if (object.character) {
+            region = object.character->opaqueArea(m, object.ratio / 65535.0) & within;
+        }
+        if (region.isEmpty())
+            continue;
+        all += region;
+        if (byDepth)
+            byDepth->emplace_back(depth, region);
+    }
+    return all;
+}
+
 void Renderer::draw(const Clip &clip, const Matrix &toDevice, const ColorTransform &cxform,
-                    const QRect &bounds)
+                    const QRect &bounds, int fromDepth)
 {
     // Filter sizes are in stage pixels; the stage may be drawn scaled.
     m_stageScale = std::sqrt(std::abs(toDevice.determinant())) * 20;
@@ -120,11 +172,11 @@ void Renderer::draw(const Clip &clip, const Matrix &toDevice, const ColorTransfo
         area &= bounds;
     else if (m_painter.hasClipping())
         area &= m_painter.clipBoundingRect().toAlignedRect();
-    drawList(m_painter, area, clip, toDevice, cxform);
+    drawList(m_painter, area, clip, toDevice, cxform, fromDepth);
 }
 
 void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const Matrix &m,
-                        const ColorTransform &cx)
+                        const ColorTransform &cx, int fromDepth)
 {
     // A mask (an object with a clip depth) opens a layer that the objects
     // after it draw into, and its shape cuts that layer out when closed, so
@@ -175,6 +227,8 @@ void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const 
     };
 
     for (const auto &[depth, object] : clip.objects()) {
+        if (depth < fromDepth)
+            continue;
         while (!layers.empty() && depth > layers.back().clipDepth)
             close();
         const bool hidden = !layers.empty() && !layers.back().image;

@@ -3,6 +3,9 @@
 #include "Records.h"
 
 #include <QRect>
+#include <QRegion>
+#include <utility>
+#include <vector>
 
 class QPainter;
 
@@ -21,13 +24,27 @@ public:
     Renderer(QPainter &painter, bool antialias) : m_painter(painter), m_antialias(antialias) {}
     // `area` (device pixels) bounds the offscreen layers; by default the
     // painter's clip does.
+    // Objects of the clip's own list below `fromDepth` are left out.
     void draw(const Clip &clip, const Matrix &toDevice, const ColorTransform &cxform,
-              const QRect &area = QRect());
+              const QRect &area = QRect(), int fromDepth = NoDepth);
+
+    // The depth of the highest object of the clip's own list that paints
+    // all of `pixels` opaquely, straight onto what is below it (no mask,
+    // blend mode, filter or fading over it), so that nothing below it
+    // shows there; NoDepth when there is none.
+    static int coveringDepth(const Clip &clip, const Matrix &toDevice, const QRect &pixels);
+    static constexpr int NoDepth = -(1 << 30);
 
 private:
+    static constexpr int MaxCoverNesting = 8;
+    // The pixels of `within` that each object of the list hides, by depth
+    // (when asked), and all of them.
+    static QRegion opaqueRegions(const Clip &clip, const Matrix &toDevice, const QRect &within, int nesting,
+                                 std::vector<std::pair<int, QRegion>> *byDepth);
+
     struct Target;
     void drawList(QPainter &p, const QRect &area, const Clip &clip, const Matrix &m,
-                  const ColorTransform &cx);
+                  const ColorTransform &cx, int fromDepth = NoDepth);
     void drawObject(QPainter &p, const QRect &area, const DisplayObject &object, const Matrix &m,
                     const ColorTransform &cx);
     void drawContent(QPainter &p, const QRect &area, const DisplayObject &object,

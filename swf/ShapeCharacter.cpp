@@ -21,6 +21,11 @@ QRectF ShapeCharacter::paintBounds(const QTransform &toDevice, double) const
     return m_drawing.isEmpty() ? QRectF() : m_drawing.deviceBounds(toDevice);
 }
 
+QRect ShapeCharacter::opaqueArea(const QTransform &toDevice, double) const
+{
+    return m_drawing.opaqueArea(toDevice);
+}
+
 QPainterPath ShapeCharacter::clipPath(double) const
 {
     // Only shapes used as masks need it, once.

@@ -19,6 +19,7 @@ public:
     void draw(const RenderContext &context) const override;
     QPainterPath clipPath(double ratio = 0.0) const override;
     QRectF paintBounds(const QTransform &toDevice, double ratio = 0.0) const override;
+    QRect opaqueArea(const QTransform &toDevice, double ratio = 0.0) const override;
 
 private:
     QRectF m_bounds;

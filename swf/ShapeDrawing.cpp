@@ -130,6 +130,38 @@ bool fillWithGradientPicture(QPainter &painter, const QPainterPath &path, const 
     });
 }
 
+// Whether the path is one upright rectangle, corner to corner.
+bool isRectangle(const QPainterPath &path, QRectF *rect)
+{
+    int count = path.elementCount();
+    // A move at the end (where the path builder starts its next contour)
+    // draws nothing.
+    while (count > 0 && path.elementAt(count - 1).isMoveTo())
+        --count;
+    if (count < 4 || count > 5)
+        return false;
+    QPointF corners[5];
+    for (int i = 0; i < count; ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if ((i == 0) != e.isMoveTo() || e.isCurveTo() || e.type == QPainterPath::CurveToDataElement)
+            return false;
+        corners[i] = e;
+    }
+    if (count == 5 && corners[4] != corners[0])
+        return false;
+    for (int i = 0; i < 4; ++i) {
+        const QPointF a = corners[i], b = corners[(i + 1) % 4];
+        // Each side runs along one axis, and the sides take turns.
+        const bool along = a.y() == b.y() && a.x() != b.x();
+        const bool down = a.x() == b.x() && a.y() != b.y();
+        const QPointF c = corners[(i + 2) % 4];
+        if (!(along || down) || (along ? b.y() == c.y() : b.x() == c.x()))
+            return false;
+    }
+    *rect = QRectF(corners[0], corners[2]).normalized();
+    return true;
+}
+
 } // namespace
 
 ShapeDrawing::ShapeDrawing(const QVector<StyleGroup> &groups, const QVector<ShapeEdge> &edges,
@@ -243,6 +275,40 @@ QRectF ShapeDrawing::deviceBounds(const QTransform &toDevice, int first, int end
     }
     // Anti-aliasing reaches into the next pixel.
     return all.adjusted(-1, -1, 1, 1);
+}
+
+QRect ShapeDrawing::opaqueArea(const QTransform &toDevice) const
+{
+    if (toDevice.type() > QTransform::TxScale)
+        return {};
+    auto opaque = [](const FillStyle &fill) {
+        switch (fill.kind) {
+        case FillStyle::Kind::Solid:
+            return fill.color.alpha() == 255;
+        case FillStyle::Kind::Gradient:
+            return std::all_of(fill.gradient.stops.begin(), fill.gradient.stops.end(),
+                               [](const Gradient::Stop &s) { return s.color.alpha() == 255; });
+        case FillStyle::Kind::Bitmap:
+            return false;       // its pixels may hold alpha, its edges repeat or not
+        }
+        return false;
+    };
+    QRect best;
+    for (const Layer &layer : m_layers) {
+        QRectF rect;
+        if (layer.isStroke || !opaque(layer.fill) || !isRectangle(layer.path, &rect))
+            continue;
+        // A pixel less on every side: sample points are rounded, and cached
+        // pictures land within a fraction of a pixel of the exact place.
+        const QRectF inner = toDevice.mapRect(rect).adjusted(1, 1, -1, -1);
+        if (!(inner.width() > 0 && inner.height() > 0) || !QRectF(-1e6, -1e6, 2e6, 2e6).contains(inner))
+            continue;
+        const QRect pixels(QPoint(int(std::ceil(inner.left())), int(std::ceil(inner.top()))),
+                           QPoint(int(std::floor(inner.right())) - 1, int(std::floor(inner.bottom())) - 1));
+        if (!pixels.isEmpty() && qint64(pixels.width()) * pixels.height() > qint64(best.width()) * best.height())
+            best = pixels;
+    }
+    return best;
 }
 
 bool ShapeDrawing::hasLinearLightGradient() const

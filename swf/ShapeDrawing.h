@@ -40,6 +40,10 @@ public:
     // The device pixels draw() may touch when `toDevice` maps the twips,
     // strokes and anti-aliasing included.
     QRectF deviceBounds(const QTransform &toDevice, int first = 0, int end = -1) const;
+    // The device pixels of the largest opaque rectangular fill, every
+    // sample of them covered, when `toDevice` maps the twips upright; empty
+    // when there is none.
+    QRect opaqueArea(const QTransform &toDevice) const;
     // Whether a gradient of a fill or stroke blends in linear light, where
     // a colour transform of its stops is not one of the pixels drawn.
     bool hasLinearLightGradient() const;

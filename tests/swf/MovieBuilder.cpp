@@ -184,6 +184,22 @@ MovieBuilder &MovieBuilder::placeFiltered(int depth, int id, int tx, const QByte
     return tag(70, body);
 }
 
+MovieBuilder &MovieBuilder::placeFaded(int depth, int id, int alphaMult)
+{
+    QByteArray body;
+    body.append(char(0x02 | 0x08));  // character, colour transform
+    u16(body, depth);
+    u16(body, id);
+    Bits cx;
+    cx.put(0, 1);                    // no additions
+    cx.put(1, 1);                    // multiplications
+    cx.put(10, 4);
+    for (int mult : {256, 256, 256, alphaMult})
+        cx.put(quint32(mult) & 0x3ff, 10);
+    body.append(cx.take());
+    return tag(26, body);
+}
+
 MovieBuilder &MovieBuilder::move(int depth, std::optional<int> id, std::optional<int> tx)
 {
     QByteArray body;
