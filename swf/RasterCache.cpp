@@ -1,6 +1,7 @@
 #include "RasterCache.h"
 
 #include "ShapeDrawing.h"
+#include "TintBlend.h"
 
 #include <QImage>
 #include <QPaintDevice>
@@ -16,10 +17,6 @@
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace swf::rastercache {
 
@@ -132,106 +129,9 @@ std::size_t geometryHash(Key key)
     return KeyHash()(key);
 }
 
-// What a colour transform does to premultiplied pixels of pictures drawn
-// without it, for transforms that keep every channel within its range
-// (so that no fill or stroke would have been clipped on its own): the
-// colour multiplied, and the addition scaled by the pixel's alpha. Fully
-// covered opaque pixels come out exactly as drawn with the transformed
-// colours, by the transform's own integer formula; the others within
-// rounding. Alpha is left alone: the pictures this serves have no alpha
-// transform, or get it as the blit's opacity.
-class Tint
-{
-public:
-    static bool keepsInRange(const ColorTransform &cx)
-    {
-        auto channel = [](int mult, int add) { return mult >= 0 && add >= 0 && 255 * mult / 256 + add <= 255; };
-        return channel(cx.rMult, cx.rAdd) && channel(cx.gMult, cx.gAdd) && channel(cx.bMult, cx.bAdd);
-    }
-
-    explicit Tint(const ColorTransform &cx)
-        : m_mult{cx.bMult, cx.gMult, cx.rMult}, m_add{cx.bAdd, cx.gAdd, cx.rAdd}
-    {
-    }
-
-    // `image` tinted into `out`, at its top left; `out` is made big enough.
-    void apply(const QImage &image, QImage &out) const { apply(image, image.rect(), out); }
-
-    // The part `from` of `image` (which must hold it) tinted into `out`,
-    // at its top left.
-    void apply(const QImage &image, const QRect &from, QImage &out) const
-    {
-        if (out.width() < from.width() || out.height() < from.height())
-            out = QImage(std::max(out.width(), from.width()), std::max(out.height(), from.height()),
-                         QImage::Format_ARGB32_Premultiplied);
-        const int width = from.width();
-        for (int y = 0; y < from.height(); ++y) {
-            const QRgb *s = reinterpret_cast<const QRgb *>(image.constScanLine(from.y() + y)) + from.x();
-            QRgb *d = reinterpret_cast<QRgb *>(out.scanLine(y));
-            int x = 0;
-#ifdef __SSE2__
-            x = rowSse2(s, d, width);
-#endif
-            for (; x < width; ++x)
-                d[x] = pixel(s[x]);
-        }
-    }
-
-private:
-    // Coverage 0..256 from alpha 0..255, exactly 256 when opaque.
-    static int cover(int alpha) { return alpha + (alpha >> 7); }
-
-    QRgb pixel(QRgb p) const
-    {
-        const int a = qAlpha(p), k = cover(a);
-        auto channel = [&](int c, int i) { return std::min((c * m_mult[i] >> 8) + (m_add[i] * k >> 8), a); };
-        return qRgba(channel(qRed(p), 2), channel(qGreen(p), 1), channel(qBlue(p), 0), a);
-    }
-
-#ifdef __SSE2__
-    // Four pixels at a time in 16-bit lanes, as pixel() does; returns how
-    // many pixels of the row it did.
-    int rowSse2(const QRgb *s, QRgb *d, int width) const
-    {
-        auto lanes = [](const int *v, int alpha) {
-            return _mm_setr_epi16(short(v[0]), short(v[1]), short(v[2]), short(alpha),
-                                  short(v[0]), short(v[1]), short(v[2]), short(alpha));
-        };
-        const __m128i mult = lanes(m_mult, 256), add = lanes(m_add, 0);
-        const __m128i zero = _mm_setzero_si128();
-        int x = 0;
-        if (m_add[0] == 0 && m_add[1] == 0 && m_add[2] == 0) {
-            // Darkening and colouring alone: no channel can pass alpha.
-            for (; x + 4 <= width; x += 4) {
-                const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + x));
-                const __m128i low = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(p, zero), mult), 8);
-                const __m128i high = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(p, zero), mult), 8);
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(d + x), _mm_packus_epi16(low, high));
-            }
-            return x;
-        }
-        auto two = [&](__m128i p) {
-            const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(p, 0xff), 0xff);
-            const __m128i k = _mm_add_epi16(alpha, _mm_srli_epi16(alpha, 7));
-            __m128i v = _mm_srli_epi16(_mm_mullo_epi16(p, mult), 8);
-            v = _mm_add_epi16(v, _mm_srli_epi16(_mm_mullo_epi16(add, k), 8));
-            return _mm_min_epi16(v, alpha);
-        };
-        for (; x + 4 <= width; x += 4) {
-            const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + x));
-            const __m128i low = two(_mm_unpacklo_epi8(p, zero)), high = two(_mm_unpackhi_epi8(p, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(d + x), _mm_packus_epi16(low, high));
-        }
-        return x;
-    }
-#endif
-
-    int m_mult[3], m_add[3];         // blue, green, red
-};
-
 // Blits without saving the painter's whole state: the renderer's painters
 // carry clips that would be copied each time.
-void blit(QPainter &painter, const QPoint &at, const QImage &image, double opacity, const Tint *tint)
+void blit(QPainter &painter, const QPoint &at, const QImage &image, double opacity, const TintBlend *tint)
 {
     const QTransform old = painter.transform();
     painter.resetTransform();
@@ -246,17 +146,19 @@ void blit(QPainter &painter, const QPoint &at, const QImage &image, double opaci
         if (painter.hasClipping())
             shown &= painter.clipBoundingRect().toAlignedRect();
         if (!shown.isEmpty()) {
-            thread_local QImage scratch;
+            // Timed whole, blending included, so the cost compares with
+            // drawing the layers instead.
             QElapsedTimer timer;
             timer.start();
-            tint->apply(image, shown.translated(-at), scratch);
+            if (!tint->blit(painter, at, image)) {
+                thread_local QImage scratch;
+                tint->apply(image, shown.translated(-at), scratch);
+                painter.drawImage(shown.topLeft(), scratch, QRect(QPoint(0, 0), shown.size()));
+            }
             const double ns = double(timer.nsecsElapsed()) / (qint64(shown.width()) * shown.height() + 1);
             Cache &c = cache();
-            {
-                std::lock_guard lock(c.mutex);
-                c.tintNsPerPixel += (ns - c.tintNsPerPixel) / 8;
-            }
-            painter.drawImage(shown.topLeft(), scratch, QRect(QPoint(0, 0), shown.size()));
+            std::lock_guard lock(c.mutex);
+            c.tintNsPerPixel += (ns - c.tintNsPerPixel) / 8;
         }
     } else {
         painter.drawImage(at, image);
@@ -287,7 +189,7 @@ void store(Cache &c, const Key &key, const QImage &image, const QPoint &origin, 
 // applied at the blit.
 void drawPiece(const ShapeDrawing &drawing, const RenderContext &context, const Key &key,
                const QTransform &toDevice, const QPoint &whole, int first, int end, double opacity,
-               const Tint *tint, const Key &plain)
+               const TintBlend *tint, const Key &plain)
 {
     Cache &c = cache();
     QImage hit, hitPlain;
@@ -459,12 +361,12 @@ void draw(const ShapeDrawing &drawing, const RenderContext &context, const void 
     key.cx = cx;
     key.cx.aMult = 256;
     Key plain = key;
-    std::optional<Tint> tint;
-    if (!key.cx.isIdentity() && Tint::keepsInRange(key.cx) && !drawing.hasLinearLightGradient()) {
+    std::optional<TintBlend> tint;
+    if (!key.cx.isIdentity() && TintBlend::keepsInRange(key.cx) && !drawing.hasLinearLightGradient()) {
         plain.cx = ColorTransform();
         tint.emplace(key.cx);
     }
-    const Tint *blitTint = tint ? &*tint : nullptr;
+    const TintBlend *blitTint = tint ? &*tint : nullptr;
     if (cx.aMult == 256) {
         key.layer = plain.layer = -1;
         drawPiece(drawing, context, key, toDevice, whole, 0, drawing.layerCount(), 1.0, blitTint, plain);

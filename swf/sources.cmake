@@ -18,4 +18,5 @@ set(SWF_ENGINE_SOURCES
     SpriteCharacter.h
     TagNames.cpp TagNames.h
     Timeline.h
+    TintBlend.cpp TintBlend.h
 )
