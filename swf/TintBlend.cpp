@@ -66,36 +66,25 @@ struct Lanes
 {
     __m128i mult, add;               // the tint's, spread()
     __m128i fade;                    // constant alpha in 255ths, in every lane
+    __m128i keep;                    // 255 - fade: the target's share under opaque pixels
 };
 
 // Two pixels in 16-bit lanes tinted as TintBlend::pixel() does, then faded.
-// Darkening and colouring alone cannot take a channel past alpha.
-template <bool Adds, bool Faded>
+// Darkening and colouring alone cannot take a channel past alpha; on
+// opaque pixels the addition is whole and cannot either, since the tint
+// keeps channels within their range.
+template <bool Adds, bool Faded, bool Opaque = false>
 inline __m128i tinted(const Lanes &l, __m128i p)
 {
     __m128i v = _mm_srli_epi16(_mm_mullo_epi16(p, l.mult), 8);
-    if (Adds) {
+    if (Adds && Opaque) {
+        v = _mm_add_epi16(v, l.add);
+    } else if (Adds) {
         const __m128i alpha = alphas16(p);
         const __m128i k = _mm_add_epi16(alpha, _mm_srli_epi16(alpha, 7));
         v = _mm_min_epi16(_mm_add_epi16(v, _mm_srli_epi16(_mm_mullo_epi16(l.add, k), 8)), alpha);
     }
     return Faded ? scaled16(v, l.fade) : v;
-}
-
-// The groups of four pixels of a row tinted; returns how many pixels it
-// did.
-template <bool Adds>
-int tintFours(const Lanes &l, const QRgb *s, QRgb *d, int width)
-{
-    const __m128i zero = _mm_setzero_si128();
-    int x = 0;
-    for (; x + 4 <= width; x += 4) {
-        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + x));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(d + x),
-                         _mm_packus_epi16(tinted<Adds, false>(l, _mm_unpacklo_epi8(p, zero)),
-                                          tinted<Adds, false>(l, _mm_unpackhi_epi8(p, zero))));
-    }
-    return x;
 }
 
 // Whether all of `p`'s pixels are opaque, and whether all are zero.
@@ -110,22 +99,68 @@ inline bool empty(__m128i p)
     return _mm_movemask_epi8(_mm_cmpeq_epi32(p, _mm_setzero_si128())) == 0xffff;
 }
 
-// Four pixels `p` tinted and stored at `to`, where they cover it.
-template <bool Adds, bool Faded>
+// Four opaque pixels `p` tinted and stored at `to`, which they cover.
+template <bool Adds>
 inline void storeTinted(const Lanes &l, __m128i p, QRgb *to)
 {
     const __m128i zero = _mm_setzero_si128();
     _mm_storeu_si128(reinterpret_cast<__m128i *>(to),
-                     _mm_packus_epi16(tinted<Adds, Faded>(l, _mm_unpacklo_epi8(p, zero)),
-                                      tinted<Adds, Faded>(l, _mm_unpackhi_epi8(p, zero))));
+                     _mm_packus_epi16(tinted<Adds, false, true>(l, _mm_unpacklo_epi8(p, zero)),
+                                      tinted<Adds, false, true>(l, _mm_unpackhi_epi8(p, zero))));
 }
 
-// Four pixels `p` tinted and composited SourceOver onto those at `to`.
+// The groups of four pixels of a row tinted; returns how many pixels it
+// did.
+template <bool Adds>
+int tintFours(const Lanes &l, const QRgb *s, QRgb *d, int width)
+{
+    const __m128i zero = _mm_setzero_si128();
+    int x = 0;
+    for (; x + 4 <= width; x += 4) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + x));
+        if (Adds && opaque(p)) {
+            storeTinted<Adds>(l, p, d + x);
+            continue;
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(d + x),
+                         _mm_packus_epi16(tinted<Adds, false>(l, _mm_unpacklo_epi8(p, zero)),
+                                          tinted<Adds, false>(l, _mm_unpackhi_epi8(p, zero))));
+    }
+    return x;
+}
+
+// Four opaque pixels `p` tinted, faded and composited onto those at `to`:
+// faded alike, they all leave the target the same share.
+template <bool Adds>
+inline void fadeOnto(const Lanes &l, __m128i p, QRgb *to)
+{
+    const __m128i zero = _mm_setzero_si128();
+    __m128i *at = reinterpret_cast<__m128i *>(to);
+    const __m128i b = _mm_loadu_si128(at);
+    const __m128i low = _mm_add_epi16(tinted<Adds, true, true>(l, _mm_unpacklo_epi8(p, zero)),
+                                      scaled16(_mm_unpacklo_epi8(b, zero), l.keep));
+    const __m128i high = _mm_add_epi16(tinted<Adds, true, true>(l, _mm_unpackhi_epi8(p, zero)),
+                                       scaled16(_mm_unpackhi_epi8(b, zero), l.keep));
+    _mm_storeu_si128(at, _mm_packus_epi16(low, high));
+}
+
+// Four opaque pixels `p` tinted (and faded) onto those at `to`.
+template <bool Adds, bool Faded>
+inline void opaqueOnto(const Lanes &l, __m128i p, QRgb *to)
+{
+    if (Faded)
+        fadeOnto<Adds>(l, p, to);
+    else
+        storeTinted<Adds>(l, p, to);
+}
+
+// Four pixels `p` tinted (and faded) and composited SourceOver onto those
+// at `to`.
 template <bool Adds, bool Faded>
 inline void blendFour(const Lanes &l, __m128i p, QRgb *to)
 {
-    if (!Faded && opaque(p)) {
-        storeTinted<Adds, Faded>(l, p, to);
+    if (opaque(p)) {
+        opaqueOnto<Adds, Faded>(l, p, to);
         return;
     }
     if (empty(p))
@@ -152,9 +187,9 @@ int blendFours(const Lanes &l, const QRgb *s, QRgb *d, int width)
     for (; x + 8 <= width; x += 8) {
         const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + x));
         const __m128i q = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + x + 4));
-        if (!Faded && opaque(_mm_and_si128(p, q))) {
-            storeTinted<Adds, Faded>(l, p, d + x);
-            storeTinted<Adds, Faded>(l, q, d + x + 4);
+        if (opaque(_mm_and_si128(p, q))) {
+            opaqueOnto<Adds, Faded>(l, p, d + x);
+            opaqueOnto<Adds, Faded>(l, q, d + x + 4);
         } else if (!empty(_mm_or_si128(p, q))) {
             blendFour<Adds, Faded>(l, p, d + x);
             blendFour<Adds, Faded>(l, q, d + x + 4);
@@ -196,7 +231,7 @@ void TintBlend::apply(const QImage &image, const QRect &from, QImage &out) const
                      QImage::Format_ARGB32_Premultiplied);
     const int width = from.width();
 #ifdef __SSE2__
-    const Lanes lanes{spread(m_mult, 256), spread(m_add, 0), _mm_setzero_si128()};
+    const Lanes lanes{spread(m_mult, 256), spread(m_add, 0), _mm_setzero_si128(), _mm_setzero_si128()};
 #endif
     for (int y = 0; y < from.height(); ++y) {
         const QRgb *s = reinterpret_cast<const QRgb *>(image.constScanLine(from.y() + y)) + from.x();
@@ -253,7 +288,8 @@ void TintBlend::blendRow(const QRgb *s, QRgb *d, int width, int constAlpha) cons
     const uint fade = uint(constAlpha * 255) >> 8;   // 255 when opaque
     int x = 0;
 #ifdef __SSE2__
-    const Lanes lanes{spread(m_mult, 256), spread(m_add, 0), _mm_set1_epi16(short(fade))};
+    const Lanes lanes{spread(m_mult, 256), spread(m_add, 0), _mm_set1_epi16(short(fade)),
+                      _mm_set1_epi16(short(255 - fade))};
     if (constAlpha < 256)
         x = m_adds ? blendFours<true, true>(lanes, s, d, width) : blendFours<false, true>(lanes, s, d, width);
     else

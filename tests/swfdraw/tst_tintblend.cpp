@@ -7,6 +7,9 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
+
 using swf::ColorTransform;
 using swf::TintBlend;
 
@@ -74,6 +77,8 @@ class TestTintBlend : public QObject
     Q_OBJECT
 
 private slots:
+    void tint_data();
+    void tint();
     void sameAsDrawImage_data();
     void sameAsDrawImage();
     void clipEdgesRoundedAsQt_data();
@@ -81,6 +86,63 @@ private slots:
     void declines_data();
     void declines();
 };
+
+void TestTintBlend::tint_data()
+{
+    QTest::addColumn<bool>("adds");
+    QTest::addColumn<int>("width");
+
+    for (bool adds : {false, true}) {
+        for (int width : {5, 13, 38})
+            QTest::addRow("%s, %d wide", adds ? "added" : "multiplied", width) << adds << width;
+    }
+}
+
+// Opaque pixels take the transform's own colours; partly covered ones
+// keep their alpha and take the transform of their colour within
+// rounding. Whether a pixel falls in a group of four or in the rest of
+// its row changes nothing.
+void TestTintBlend::tint()
+{
+    QFETCH(bool, adds);
+    QFETCH(int, width);
+
+    QRandomGenerator random(uint(width * 2 + adds));
+    const QImage picture = randomPicture(QSize(width, 9), random);
+    for (int round = 0; round < 8; ++round) {
+        const ColorTransform cx = randomTransform(random, adds);
+        const TintBlend tint(cx);
+        QImage whole;
+        tint.apply(picture, whole);
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < width; ++x) {
+                const QRgb p = picture.pixel(x, y), t = whole.pixel(x, y);
+                const int a = qAlpha(p);
+                QCOMPARE(qAlpha(t), a);
+                if (a == 255) {
+                    QCOMPARE(QColor(t), cx.apply(QColor(p)));
+                    continue;
+                }
+                const int in[] = {qRed(p), qGreen(p), qBlue(p)}, out[] = {qRed(t), qGreen(t), qBlue(t)};
+                const int mult[] = {cx.rMult, cx.gMult, cx.bMult}, add[] = {cx.rAdd, cx.gAdd, cx.bAdd};
+                // Two products cut to whole numbers, and alpha taken as
+                // 256ths: less than 2.5 off.
+                for (int c = 0; c < 3; ++c) {
+                    const double exact = std::min(in[c] * mult[c] / 256.0 + add[c] * a / 255.0, double(a));
+                    QVERIFY2(std::abs(out[c] - exact) < 2.5 && out[c] <= a,
+                             qPrintable(QStringLiteral("(%1, %2) channel %3: %4 for %5").arg(x).arg(y).arg(c)
+                                            .arg(out[c]).arg(exact)));
+                }
+            }
+        }
+        for (int skip = 1; skip < 4 && skip < width; ++skip) {
+            QImage part;
+            tint.apply(picture, QRect(skip, 0, width - skip, picture.height()), part);
+            QCOMPARE(part.copy(0, 0, width - skip, picture.height()),
+                     whole.copy(skip, 0, width - skip, picture.height()));
+        }
+    }
+}
 
 void TestTintBlend::sameAsDrawImage_data()
 {
