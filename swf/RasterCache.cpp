@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QElapsedTimer>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -69,7 +68,6 @@ struct Entry
     Key key;
     QImage image;
     QPoint origin;                   // of the picture, relative to the whole-pixel translation
-    qint64 drawNs = 0;               // what drawing its layers took
 };
 
 struct Cache
@@ -89,7 +87,6 @@ struct Cache
     // morph's steps among them); with less, the oldest go just before they
     // are wanted again and every loop draws them anew.
     std::int64_t budget = std::int64_t(160) << 20;
-    double tintNsPerPixel = 2;       // measured as pictures are tinted
     bool enabled = true;
     Stats stats;
 
@@ -145,20 +142,10 @@ void blit(QPainter &painter, const QPoint &at, const QImage &image, double opaci
             shown &= QRect(0, 0, device->width(), device->height());
         if (painter.hasClipping())
             shown &= painter.clipBoundingRect().toAlignedRect();
-        if (!shown.isEmpty()) {
-            // Timed whole, blending included, so the cost compares with
-            // drawing the layers instead.
-            QElapsedTimer timer;
-            timer.start();
-            if (!tint->blit(painter, at, image)) {
-                thread_local QImage scratch;
-                tint->apply(image, shown.translated(-at), scratch);
-                painter.drawImage(shown.topLeft(), scratch, QRect(QPoint(0, 0), shown.size()));
-            }
-            const double ns = double(timer.nsecsElapsed()) / (qint64(shown.width()) * shown.height() + 1);
-            Cache &c = cache();
-            std::lock_guard lock(c.mutex);
-            c.tintNsPerPixel += (ns - c.tintNsPerPixel) / 8;
+        if (!shown.isEmpty() && !tint->blit(painter, at, image)) {
+            thread_local QImage scratch;
+            tint->apply(image, shown.translated(-at), scratch);
+            painter.drawImage(shown.topLeft(), scratch, QRect(QPoint(0, 0), shown.size()));
         }
     } else {
         painter.drawImage(at, image);
@@ -170,13 +157,13 @@ void blit(QPainter &painter, const QPoint &at, const QImage &image, double opaci
 
 // Keeps `image` as the picture of `key`, whose whole-pixel placement is
 // `origin` away from the translation's.
-void store(Cache &c, const Key &key, const QImage &image, const QPoint &origin, qint64 drawNs)
+void store(Cache &c, const Key &key, const QImage &image, const QPoint &origin)
 {
     std::lock_guard lock(c.mutex);
     c.seen.erase(key);
     if (!c.enabled || c.index.count(key))
         return;
-    c.entries.push_front(Entry{key, image, origin, drawNs});
+    c.entries.push_front(Entry{key, image, origin});
     c.index.emplace(key, c.entries.begin());
     c.stats.bytes += image.sizeInBytes();
     ++c.stats.stored;
@@ -194,8 +181,6 @@ void drawPiece(const ShapeDrawing &drawing, const RenderContext &context, const 
     Cache &c = cache();
     QImage hit, hitPlain;
     QPoint at;
-    qint64 drawNs = 0;
-    bool direct = false;
     bool settled = false, slid = false, held = false, seenBefore = false, enabled = true;
     {
         std::lock_guard lock(c.mutex);
@@ -216,7 +201,6 @@ void drawPiece(const ShapeDrawing &drawing, const RenderContext &context, const 
         auto use = [&](std::unordered_map<Key, std::list<Entry>::iterator, KeyHash>::iterator it) {
             c.entries.splice(c.entries.begin(), c.entries, it->second);
             at = whole + it->second->origin;
-            drawNs = it->second->drawNs;
             ++c.stats.hits;
             // A shared copy: eviction by another thread leaves it alive.
             return it->second->image;
@@ -225,14 +209,12 @@ void drawPiece(const ShapeDrawing &drawing, const RenderContext &context, const 
         } else if (auto it = c.index.find(key); it != c.index.end()) {
             hit = use(it);
         } else if (auto p = tint ? c.index.find(plain) : c.index.end(); p != c.index.end()) {
-            // Colours that change are tinted anew each frame, unless the
-            // layers are quicker to draw than that.
-            const QImage &image = p->second->image;
-            const double tintNs = double(image.width()) * image.height() * c.tintNsPerPixel;
-            if (held || tintNs <= double(p->second->drawNs))
-                hitPlain = use(p);
-            else
-                direct = true;
+            // Colours that change are tinted anew each frame: one pass over
+            // the picture, blended as it goes, costs about what drawing the
+            // plainest fill would, and far less than a gradient or strokes.
+            // (Choosing by measured times made the choice, and the frame's
+            // cost, change from run to run on a busy machine.)
+            hitPlain = use(p);
         } else {
             seenBefore = c.seen.count(plain) > 0;
         }
@@ -249,13 +231,13 @@ void drawPiece(const ShapeDrawing &drawing, const RenderContext &context, const 
             QImage tinted(hitPlain.size(), QImage::Format_ARGB32_Premultiplied);
             tint->apply(hitPlain, tinted);
             blit(painter, at, tinted, opacity, nullptr);
-            store(c, key, tinted, at - whole, drawNs);
+            store(c, key, tinted, at - whole);
         } else {
             blit(painter, at, hitPlain, opacity, tint);
         }
         return;
     }
-    if (!enabled || direct) {
+    if (!enabled) {
         drawing.drawLayers(context, first, end);
         return;
     }
@@ -286,8 +268,6 @@ void drawPiece(const ShapeDrawing &drawing, const RenderContext &context, const 
     }
     QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    QElapsedTimer timer;
-    timer.start();
     {
         QPainter p(&image);
         p.setRenderHints(painter.renderHints());
@@ -297,9 +277,8 @@ void drawPiece(const ShapeDrawing &drawing, const RenderContext &context, const 
         inner.cxform = plain.cx;
         drawing.drawLayers(inner, first, end);
     }
-    const qint64 ns = timer.nsecsElapsed();
     blit(painter, whole + area.topLeft(), image, opacity, tint);
-    store(c, plain, image, area.topLeft(), ns);
+    store(c, plain, image, area.topLeft());
 }
 
 } // namespace

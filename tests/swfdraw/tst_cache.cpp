@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <QTest>
+#include <vector>
 
 Q_DECLARE_METATYPE(swf::ColorTransform)
 
@@ -130,6 +131,7 @@ private slots:
     void tweenStepsAreDrawnDirectly();
     void tintedPicturesMatchDirectDrawing_data();
     void tintedPicturesMatchDirectDrawing();
+    void changingTintsAreAlwaysBlitted();
     void linearLightGradientsKeepTheirColours();
     void slidesAreCachedAtEachPhase();
     void shapesOutOfSightAreSkipped();
@@ -316,6 +318,35 @@ void TestCache::tintedPicturesMatchDirectDrawing()
     const bool inRange = from.rAdd >= 0 && from.bAdd <= 255 && from.rMult <= 256;
     const int tints = from.rMult == 256 && from.gMult == 256 && from.bMult == 256 ? 4 : 5;
     QCOMPARE(swf::rastercache::stats().stored - before.stored, inRange ? pieces + tints * pieces : 5 * pieces);
+}
+
+// A large, cheap shape whose tint changes every frame (a sky going from
+// day to night): every frame is a blit of the one picture drawn without
+// the tint, whatever the machine's timing, and the colours are right.
+void TestCache::changingTintsAreAlwaysBlitted()
+{
+    const swf::CharacterPtr shape = decode(83, oneFillBody());
+    const QTransform m(0.25, 0, 0, 0.25, 30, 20);
+    const QSize size(1100, 1100);
+    auto tint = [](int frame) { return tintOf(256 - 8 * frame, 256 - 12 * frame, 256 - 4 * frame, 0, 0, 0); };
+    swf::rastercache::setEnabled(true);
+    const auto before = swf::rastercache::stats();
+    std::vector<QImage> cached;
+    for (int frame = 0; frame < 12; ++frame) {
+        const QImage image = render(*shape, size, m, tint(frame));
+        const auto now = swf::rastercache::stats();
+        QCOMPARE(now.stored - before.stored, 1);
+        QCOMPARE(now.hits - before.hits, frame);
+        if (frame % 4 == 0)
+            cached.push_back(image);
+    }
+    // Drawing directly empties the cache: the references come last.
+    for (int frame = 0; frame < 12; frame += 4) {
+        const QImage direct = renderDirectly(*shape, size, m, tint(frame));
+        const QImage &image = cached[size_t(frame / 4)];
+        QCOMPARE(image.pixel(600, 600), direct.pixel(600, 600));
+        QVERIFY(largestDifference(image, direct) <= 4);
+    }
 }
 
 void TestCache::linearLightGradientsKeepTheirColours()
