@@ -130,7 +130,8 @@ int tintFours(const Lanes &l, const QRgb *s, QRgb *d, int width)
 }
 
 // Four opaque pixels `p` tinted, faded and composited onto those at `to`:
-// faded alike, they all leave the target the same share.
+// an opaque alpha faded is the fade itself, so they all leave the target
+// the same share.
 template <bool Adds>
 inline void fadeOnto(const Lanes &l, __m128i p, QRgb *to)
 {

@@ -111,6 +111,7 @@ void TestTintBlend::tint()
     const QImage picture = randomPicture(QSize(width, 9), random);
     for (int round = 0; round < 8; ++round) {
         const ColorTransform cx = randomTransform(random, adds);
+        QVERIFY(TintBlend::keepsInRange(cx));
         const TintBlend tint(cx);
         QImage whole;
         tint.apply(picture, whole);
@@ -221,6 +222,7 @@ void TestTintBlend::clipEdgesRoundedAsQt_data()
     QTest::newRow("halves, anti-aliased") << QRectF(4.5, 3.5, 20, 11) << true;
     QTest::newRow("fractions") << QRectF(2.3, 7.7, 30.6, 9.49) << true;
     QTest::newRow("past the target") << QRectF(-10.2, -3.5, 100, 100) << false;
+    QTest::newRow("off the target") << QRectF(60, 5, 10, 10) << false;
 }
 
 // A clip given in fractions of a pixel is kept by the raster engine as a
