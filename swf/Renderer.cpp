@@ -167,6 +167,10 @@ void Renderer::draw(const Clip &clip, const Matrix &toDevice, const ColorTransfo
     // Filter sizes are in stage pixels; the stage may be drawn scaled.
     m_stageScale = std::sqrt(std::abs(toDevice.determinant())) * 20;
     m_dpr = m_painter.device()->devicePixelRatioF();
+    if (m_pixelBudget < 0) {
+        const qint64 picture = qint64(m_painter.device()->width() * m_dpr) * qint64(m_painter.device()->height() * m_dpr);
+        m_pixelBudget = PixelsPerPicturePixel * std::max<qint64>(picture, 256 * 256);
+    }
     QRect area(QPoint(0, 0), QSize(m_painter.device()->width(), m_painter.device()->height()));
     if (!bounds.isNull())
         area &= bounds;
@@ -360,11 +364,24 @@ void Renderer::drawContent(QPainter &p, const QRect &area, const DisplayObject &
     }
     if (!object.character)
         return;
+    const double ratio = object.ratio / 65535.0;
+    // A hostile file can stack thousands of stage-sized shapes in sprites
+    // placing each other: past many times the picture's area in one frame,
+    // what is left is not drawn, so a frame cannot take seconds.
+    QRectF visible(area);
+    if (p.hasClipping())
+        visible &= p.clipBoundingRect();
+    const QRectF reach = object.character->paintBounds(m, ratio) & visible;
+    if (!reach.isEmpty()) {
+        m_pixelsDrawn += qint64(reach.width() * reach.height());
+        if (m_pixelsDrawn > m_pixelBudget)
+            return;
+    }
     RenderContext context;
     context.painter = &p;
     context.matrix = m;
     context.cxform = cx;
-    context.ratio = object.ratio / 65535.0;
+    context.ratio = ratio;
     context.antialias = m_antialias;
     p.save();
     object.character->draw(context);

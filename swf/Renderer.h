@@ -37,6 +37,9 @@ public:
 
 private:
     static constexpr int MaxCoverNesting = 8;
+    // Pixels the characters of one frame may cover, as a multiple of the
+    // picture's: far more than any real scene stacks.
+    static constexpr qint64 PixelsPerPicturePixel = 64;
     // The pixels of `within` that each object of the list hides, by depth
     // (when asked), and all of them.
     static QRegion opaqueRegions(const Clip &clip, const Matrix &toDevice, const QRect &within, int nesting,
@@ -56,6 +59,8 @@ private:
     int m_blendGroups = 0;           // blend-mode layers being drawn into
     double m_stageScale = 1;         // logical device pixels per stage pixel
     qreal m_dpr = 1;                 // physical pixels per logical one
+    qint64 m_pixelsDrawn = 0;        // covered by characters so far, over every draw()
+    qint64 m_pixelBudget = -1;       // set by the first draw()
 };
 
 } // namespace swf

@@ -29,6 +29,8 @@ private slots:
     void maskClipsItsRange();
     void showAll();
     void masksAtHighDensity();
+    void stackedStagesAreBounded_data();
+    void stackedStagesAreBounded();
 };
 
 void TestRender::maskClipsItsRange_data()
@@ -106,6 +108,37 @@ void TestRender::masksAtHighDensity()
     painter.end();
     QCOMPARE(image.pixelColor(100, 50), QColor(Qt::red));
     QCOMPARE(image.pixelColor(101, 50), QColor(Qt::white));
+}
+
+void TestRender::stackedStagesAreBounded_data()
+{
+    QTest::addColumn<int>("layers");
+    QTest::addColumn<QColor>("shown");
+
+    // Real scenes stack a few stage-sized shapes, and are drawn whole.
+    QTest::newRow("a scene") << 40 << QColor(Qt::blue);
+    // A hostile file stacks thousands: what lies past many times the
+    // picture's area is left out, the lower ones drawn.
+    QTest::newRow("thousands") << 3000 << QColor(Qt::red);
+}
+
+void TestRender::stackedStagesAreBounded()
+{
+    QFETCH(int, layers);
+    QFETCH(QColor, shown);
+
+    MovieBuilder b;
+    b.rectShape(1, 0, 0, 2000, 2000, 255, 0, 0);
+    b.rectShape(2, 0, 0, 2000, 2000, 0, 0, 255);
+    for (int depth = 1; depth <= layers; ++depth)
+        b.place(depth, 1);
+    b.place(layers + 1, 2).showFrame().end();
+    auto p = movie(b);
+    QVERIFY(p);
+    QCOMPARE(p->renderImage().pixelColor(50, 50), shown);
+    QImage kept(100, 100, QImage::Format_ARGB32_Premultiplied);
+    p->renderChanges(kept);
+    QCOMPARE(kept.pixelColor(50, 50), shown);
 }
 
 QTEST_MAIN(TestRender)
