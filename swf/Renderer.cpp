@@ -34,7 +34,7 @@ void collectMask(const DisplayObject &object, const Matrix &m, std::vector<MaskP
                 collectMask(under, under.matrix * m, out);
             collectMask(child, child.matrix * m, out);
         }
-    } else if (object.character) {
+    } else if (object.character && Renderer::drawable(m)) {
         QPainterPath path = object.character->clipPath(object.ratio / 65535.0);
         if (!path.isEmpty())
             out.push_back({std::move(path), m});
@@ -110,6 +110,15 @@ QPainter::CompositionMode compositionFor(int mode)
 }
 
 } // namespace
+
+bool Renderer::drawable(const Matrix &m)
+{
+    constexpr double MaxPixelsPerTwip = 1e4;
+    constexpr double MaxOffset = 1e9;
+    return std::abs(m.m11()) <= MaxPixelsPerTwip && std::abs(m.m12()) <= MaxPixelsPerTwip
+        && std::abs(m.m21()) <= MaxPixelsPerTwip && std::abs(m.m22()) <= MaxPixelsPerTwip
+        && std::abs(m.dx()) <= MaxOffset && std::abs(m.dy()) <= MaxOffset;
+}
 
 int Renderer::coveringDepth(const Clip &clip, const Matrix &toDevice, const QRect &pixels)
 {
@@ -362,7 +371,7 @@ void Renderer::drawContent(QPainter &p, const QRect &area, const DisplayObject &
         drawList(p, area, *object.clip, m, cx);
         return;
     }
-    if (!object.character)
+    if (!object.character || !drawable(m))
         return;
     const double ratio = object.ratio / 65535.0;
     // A hostile file can stack thousands of stage-sized shapes in sprites

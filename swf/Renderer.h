@@ -35,11 +35,18 @@ public:
     static int coveringDepth(const Clip &clip, const Matrix &toDevice, const QRect &pixels);
     static constexpr int NoDepth = -(1 << 30);
 
+    // Whether a character placed by `toDevice` is drawn. Nested sprites can
+    // multiply their scales past all sense (hostile files reach 1e30 pixels
+    // per twip), and Qt's rasteriser then works through extents far beyond
+    // any picture, for seconds. Real scenes stay below a few hundred pixels
+    // per twip and within a billion pixels of the stage.
+    static bool drawable(const Matrix &toDevice);
+
 private:
     static constexpr int MaxCoverNesting = 8;
     // Pixels the characters of one frame may cover, as a multiple of the
     // picture's: far more than any real scene stacks.
-    static constexpr qint64 PixelsPerPicturePixel = 64;
+    static constexpr qint64 PixelsPerPicturePixel = 32;
     // The pixels of `within` that each object of the list hides, by depth
     // (when asked), and all of them.
     static QRegion opaqueRegions(const Clip &clip, const Matrix &toDevice, const QRect &within, int nesting,

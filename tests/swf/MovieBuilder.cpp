@@ -184,6 +184,24 @@ MovieBuilder &MovieBuilder::placeFiltered(int depth, int id, int tx, const QByte
     return tag(70, body);
 }
 
+MovieBuilder &MovieBuilder::placeScaled(int depth, int id, double scale)
+{
+    QByteArray body;
+    body.append(char(0x02 | 0x04));  // character, matrix
+    u16(body, depth);
+    u16(body, id);
+    Bits m;
+    m.put(1, 1);                     // scale
+    m.put(31, 5);
+    const quint32 fixed = quint32(qint64(scale * 65536));
+    m.put(fixed, 31);
+    m.put(fixed, 31);
+    m.put(0, 1);                     // no rotation
+    m.put(0, 5);                     // no translation
+    body.append(m.take());
+    return tag(26, body);
+}
+
 MovieBuilder &MovieBuilder::placeFaded(int depth, int id, int alphaMult)
 {
     QByteArray body;

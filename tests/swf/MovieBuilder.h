@@ -27,6 +27,9 @@ public:
     // PlaceObject3 of a character moved right by `tx` twips, with a filter
     // list (`filters`: its count byte, then the FILTER records).
     MovieBuilder &placeFiltered(int depth, int id, int tx, const QByteArray &filters);
+    // PlaceObject2 of a character scaled by `scale` (below 16384) on both
+    // axes.
+    MovieBuilder &placeScaled(int depth, int id, double scale);
     // PlaceObject2 of a character with its alpha multiplied by
     // `alphaMult` / 256.
     MovieBuilder &placeFaded(int depth, int id, int alphaMult);

@@ -3,6 +3,7 @@
 // placement.
 #include "MovieBuilder.h"
 #include "Player.h"
+#include "Renderer.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -31,6 +32,7 @@ private slots:
     void masksAtHighDensity();
     void stackedStagesAreBounded_data();
     void stackedStagesAreBounded();
+    void scalesPastSenseDrawNothing();
 };
 
 void TestRender::maskClipsItsRange_data()
@@ -139,6 +141,28 @@ void TestRender::stackedStagesAreBounded()
     QImage kept(100, 100, QImage::Format_ARGB32_Premultiplied);
     p->renderChanges(kept);
     QCOMPARE(kept.pixelColor(50, 50), shown);
+}
+
+void TestRender::scalesPastSenseDrawNothing()
+{
+    // Zooms real files use: a stage shown full HD, a detail grown 500 times.
+    QVERIFY(swf::Renderer::drawable(QTransform(0.135, 0, 0, 0.135, 420, 0)));
+    QVERIFY(swf::Renderer::drawable(QTransform(25, 3, -3, 25, -40000, -12000)));
+    // Sprites multiplying their scales, or their offsets, past all sense.
+    QVERIFY(!swf::Renderer::drawable(QTransform(2.75e19, -1.1e16, 0, 6.9e15, -5.4e16, 2.2e13)));
+    QVERIFY(!swf::Renderer::drawable(QTransform(0.05, 2e4, 0, 0.05, 0, 0)));
+    QVERIFY(!swf::Renderer::drawable(QTransform(0.05, 0, 0, 0.05, 0, -3e9)));
+    QVERIFY(!swf::Renderer::drawable(QTransform(qQNaN(), 0, 0, 0.05, 0, 0)));
+    // A zoomed shape in a zoomed sprite is still drawn.
+    MovieBuilder inside;
+    inside.placeScaled(1, 1, 6).showFrame();
+    MovieBuilder b;
+    b.rectShape(1, 0, 0, 40, 40, 255, 0, 0);
+    b.sprite(2, inside);
+    b.placeScaled(1, 2, 10).showFrame().end();
+    auto p = movie(b);
+    QVERIFY(p);
+    QCOMPARE(p->renderImage().pixelColor(50, 50), QColor(Qt::red));
 }
 
 QTEST_MAIN(TestRender)
