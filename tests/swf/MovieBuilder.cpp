@@ -1,5 +1,7 @@
 #include "MovieBuilder.h"
 
+#include "Player.h"
+
 #include <QtEndian>
 #include <lzma.h>
 #include <zlib.h>
@@ -281,6 +283,15 @@ QByteArray MovieBuilder::gotoFrame2(int oneBased, bool play)
     u16(out, 1);
     out.append(char(play ? 1 : 0));
     return out;
+}
+
+std::unique_ptr<swf::Player> MovieBuilder::load() const
+{
+    QString error;
+    auto player = swf::Player::fromBytes(build('F', 2000, 2000), &error);
+    if (!player)
+        qWarning("%s", qPrintable(error));
+    return player;
 }
 
 QByteArray MovieBuilder::build(char compression, int stageW, int stageH, double rate) const

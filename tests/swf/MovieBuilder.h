@@ -2,8 +2,13 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <vector>
+
+namespace swf {
+class Player;
+}
 
 // Writes small movies byte by byte for the engine's tests: a header, then
 // tags appended in order. Sprites are built with a nested builder.
@@ -11,6 +16,10 @@ class MovieBuilder
 {
 public:
     explicit MovieBuilder(int version = 8) : m_version(version) {}
+
+    // The movie loaded on a stage of 2000 x 2000 twips (100 x 100 pixels),
+    // uncompressed; null, with a warning saying why, when it does not load.
+    std::unique_ptr<swf::Player> load() const;
 
     // Raw tag with a body; long headers when the body needs them or `forceLong`.
     MovieBuilder &tag(int code, const QByteArray &body = {}, bool forceLong = false);

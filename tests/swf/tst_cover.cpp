@@ -13,16 +13,6 @@
 
 namespace {
 
-// Stage 2000 x 2000 twips = 100 x 100 pixels, white.
-std::unique_ptr<swf::Player> movie(const MovieBuilder &b)
-{
-    QString error;
-    auto p = swf::Player::fromBytes(b.build('F', 2000, 2000), &error);
-    if (!p)
-        qWarning("%s", qPrintable(error));
-    return p;
-}
-
 const QTransform kPixels = QTransform::fromScale(0.05, 0.05);
 
 int covering(const swf::Player &p, const QRect &pixels)
@@ -108,7 +98,7 @@ void TestCover::whatHidesARectangle()
         b.placeFiltered(1, 1, 0, blur());
     }
     b.showFrame().end();
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     QCOMPARE(covering(*p, pixels), depth);
 }
@@ -122,7 +112,7 @@ void TestCover::fadedSkyLetsTheChangeShowThrough()
     b.rectShape(2, 0, 600, 200, 800, 255, 0, 0);         // 10 px, 30 px down
     b.place(1, 2, 300).placeFaded(2, 1, 128).showFrame();
     b.move(1, {}, 1300).showFrame().end();
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     QImage picture(100, 100, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::black);
@@ -144,7 +134,7 @@ void TestCover::skyOverAMovingShapeDrawsAsAWhole()
     b.rectShape(3, 0, 600, 300, 900, 255, 255, 255);
     b.place(1, 2, 300).place(2, 1).place(3, 3, 300).showFrame();
     b.move(1, {}, 1300).move(3, {}, 1300).showFrame().end();
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     QImage picture(100, 100, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::black);

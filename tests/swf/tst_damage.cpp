@@ -14,16 +14,6 @@
 
 namespace {
 
-// Stage 2000 x 2000 twips = 100 x 100 pixels, white.
-std::unique_ptr<swf::Player> movie(const MovieBuilder &b)
-{
-    QString error;
-    auto p = swf::Player::fromBytes(b.build('F', 2000, 2000), &error);
-    if (!p)
-        qWarning("%s", qPrintable(error));
-    return p;
-}
-
 // Pixels whose channels differ by more than `tolerance`. Edge pixels may
 // differ by a step between a shape drawn directly and one pasted from the
 // engine's cache of drawn shapes.
@@ -52,7 +42,7 @@ std::unique_ptr<swf::Player> heldSquare()
     MovieBuilder b;
     b.rectShape(1, 0, 0, 200, 200, 255, 0, 0);
     b.place(1, 1, 100).showFrame().showFrame().end();
-    return movie(b);
+    return b.load();
 }
 
 QImage blank(QSize size)
@@ -156,7 +146,7 @@ void TestDamage::movingShapeRedrawsBothPlaces()
     b.rectShape(1, 0, 0, 200, 200, 255, 0, 0);      // 10 x 10 px, red
     b.place(1, 1, 100).showFrame();                 // at x 5 px
     b.move(1, {}, 1500).showFrame().end();          // at x 75 px
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     QImage picture = blank(QSize(100, 100));
     QCOMPARE(p->renderChanges(picture), QRegion(0, 0, 100, 100));
@@ -189,7 +179,7 @@ void TestDamage::removedObjectLeavesNoTrace()
     MovieBuilder b;
     b.background(0, 0, 255).rectShape(1, 1000, 1000, 1500, 1500, 0, 255, 0);
     b.place(2, 1).showFrame().remove(2).showFrame().end();
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     QImage picture = blank(QSize(100, 100));
     p->renderChanges(picture);
@@ -219,7 +209,7 @@ void TestDamage::filterHaloMovesWithItsObject()
     b.rectShape(1, 0, 0, 200, 200, 255, 0, 0);
     b.placeFiltered(1, 1, 600, glow).showFrame();               // square at 30..40 px
     b.move(1, {}, 1400).showFrame().end();                  // at 70..80 px
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     QImage picture = blank(QSize(100, 100));
     p->renderChanges(picture);
@@ -241,7 +231,7 @@ void TestDamage::maskMovingRevealsContent()
     b.rectShape(2, 0, 0, 2000, 2000, 255, 0, 0);
     b.place(1, 1, 0, {}, 3).place(2, 2).showFrame();
     b.move(1, {}, 1200).showFrame().end();
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     QImage picture = blank(QSize(100, 100));
     p->renderChanges(picture);
@@ -263,7 +253,7 @@ void TestDamage::maskRangeChangeUncoversContent()
     b.rectShape(2, 0, 0, 2000, 2000, 255, 0, 0);
     b.place(1, 1, 0, {}, 3).place(2, 2).showFrame();
     b.remove(1).place(1, 1, 0, {}, 1).showFrame().end();
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     QImage picture = blank(QSize(100, 100));
     p->renderChanges(picture);

@@ -8,20 +8,6 @@
 #include <QPainter>
 #include <QtTest>
 
-namespace {
-
-// Stage 2000 x 2000 twips = 100 x 100 pixels, white.
-std::unique_ptr<swf::Player> movie(MovieBuilder &b)
-{
-    QString error;
-    auto p = swf::Player::fromBytes(b.build('F', 2000, 2000), &error);
-    if (!p)
-        qWarning("%s", qPrintable(error));
-    return p;
-}
-
-} // namespace
-
 class TestRender : public QObject
 {
     Q_OBJECT
@@ -58,7 +44,7 @@ void TestRender::maskClipsItsRange()
     b.rectShape(2, 500, 0, 2000, 2000, 0, 0, 0);    // mask B
     b.rectShape(3, 0, 0, 2000, 2000, 255, 0, 0);    // red content
     b.place(1, 1, {}, {}, 3).place(3, 2, {}, {}, 5).place(contentDepth, 3).showFrame().end();
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     const QImage image = p->renderImage();
     QCOMPARE(image.size(), QSize(100, 100));
@@ -77,7 +63,7 @@ void TestRender::showAll()
     MovieBuilder b;
     b.background(0, 0, 255).rectShape(1, 0, 0, 1000, 1000, 0, 255, 0).sprite(2, inner);
     b.place(1, 2, 1000).showFrame().end(); // the sprite, moved right by half the stage
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     // 100 x 100 stage into 300 x 150: scale 1.5, centred with 75 px margins.
     QImage image(300, 150, QImage::Format_ARGB32_Premultiplied);
@@ -101,7 +87,7 @@ void TestRender::masksAtHighDensity()
     b.rectShape(1, 0, 0, 1010, 2000, 0, 0, 0);      // mask: 50.5 logical px wide
     b.rectShape(2, 0, 0, 2000, 2000, 255, 0, 0);
     b.place(1, 1, {}, {}, 2).place(2, 2).showFrame().end();
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     QImage image(200, 200, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(2);
@@ -135,7 +121,7 @@ void TestRender::stackedStagesAreBounded()
     for (int depth = 1; depth <= layers; ++depth)
         b.place(depth, 1);
     b.place(layers + 1, 2).showFrame().end();
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     QCOMPARE(p->renderImage().pixelColor(50, 50), shown);
     QImage kept(100, 100, QImage::Format_ARGB32_Premultiplied);
@@ -160,7 +146,7 @@ void TestRender::scalesPastSenseDrawNothing()
     b.rectShape(1, 0, 0, 40, 40, 255, 0, 0);
     b.sprite(2, inside);
     b.placeScaled(1, 2, 10).showFrame().end();
-    auto p = movie(b);
+    auto p = b.load();
     QVERIFY(p);
     QCOMPARE(p->renderImage().pixelColor(50, 50), QColor(Qt::red));
 }
