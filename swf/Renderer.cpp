@@ -147,12 +147,12 @@ QRegion Renderer::opaqueRegions(const Clip &clip, const Matrix &toDevice, const 
         // Drawn as is onto what lies below, its alpha kept (every level's
         // transform keeps 255 at 255).
         const ColorTransform &c = object.cxform;
+        const Matrix m = object.matrix * toDevice;
         const bool plain = object.visible && depth > maskedUpTo && object.blendMode <= 1
             && !(object.filters && !object.filters->empty()) && !object.cacheAsBitmap && c.aMult >= 256
-            && c.aAdd >= 0;
+            && c.aAdd >= 0 && drawable(m);
         if (!plain)
             continue;
-        const Matrix m = object.matrix * toDevice;
         QRegion region;
         if (object.clip) {
             // A sprite hides what its own objects hide.

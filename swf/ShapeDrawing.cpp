@@ -299,9 +299,10 @@ QRect ShapeDrawing::opaqueArea(const QTransform &toDevice) const
         if (layer.isStroke || !opaque(layer.fill) || !isRectangle(layer.path, &rect))
             continue;
         // A pixel less on every side: sample points are rounded, and cached
-        // pictures land within a fraction of a pixel of the exact place.
-        const QRectF inner = toDevice.mapRect(rect).adjusted(1, 1, -1, -1);
-        if (!(inner.width() > 0 && inner.height() > 0) || !QRectF(-1e6, -1e6, 2e6, 2e6).contains(inner))
+        // pictures land within a fraction of a pixel of the exact place. Cut
+        // to where whole pixels fit an int.
+        const QRectF inner = toDevice.mapRect(rect).adjusted(1, 1, -1, -1) & QRectF(-1e6, -1e6, 2e6, 2e6);
+        if (!(inner.width() > 0 && inner.height() > 0))
             continue;
         const QRect pixels(QPoint(int(std::ceil(inner.left())), int(std::ceil(inner.top()))),
                            QPoint(int(std::floor(inner.right())) - 1, int(std::floor(inner.bottom())) - 1));
