@@ -132,6 +132,13 @@ void blit(QPainter &painter, const QPoint &at, const QImage &image, double opaci
 {
     const QTransform old = painter.transform();
     painter.resetTransform();
+    // Smoothing means nothing to a picture placed on whole pixels, but
+    // while it is asked for, Qt blends through its generic span path
+    // (handed to worker threads, and waited for) instead of its direct
+    // blend.
+    const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+    if (smooth)
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (opacity != 1.0)
         painter.setOpacity(opacity);
     if (tint) {
@@ -152,6 +159,8 @@ void blit(QPainter &painter, const QPoint &at, const QImage &image, double opaci
     }
     if (opacity != 1.0)
         painter.setOpacity(1.0);
+    if (smooth)
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.setTransform(old);
 }
 
