@@ -350,11 +350,22 @@ public:
         QRect area;                  // device pixels; a key is found in a wider one
         ColorTransform cxform;
 
-        // All but the area.
-        bool sameGradient(const Key &o) const
+        // All but the area, and but a shift by whole device pixels, which
+        // moves the picture without changing it: a shape kept in the cache
+        // is drawn into a picture of its own bounds, which move as a morph
+        // changes it. `shift` takes `o`'s pixels to this key's.
+        bool sameGradient(const Key &o, QPoint *shift) const
         {
             const Gradient &a = gradient, &b = o.gradient;
-            if (toDevice != o.toDevice || a.kind != b.kind || a.spread != b.spread
+            const QTransform &t = toDevice, &u = o.toDevice;
+            if (t.m11() != u.m11() || t.m12() != u.m12() || t.m21() != u.m21() || t.m22() != u.m22()
+                || t.m13() != u.m13() || t.m23() != u.m23() || t.m33() != u.m33())
+                return false;
+            const double dx = t.dx() - u.dx(), dy = t.dy() - u.dy();
+            if (dx != std::round(dx) || dy != std::round(dy) || std::abs(dx) > 1e6 || std::abs(dy) > 1e6)
+                return false;
+            *shift = QPoint(int(dx), int(dy));
+            if (a.kind != b.kind || a.spread != b.spread
                 || a.linearRgb != b.linearRgb || a.focal != b.focal || a.matrix != b.matrix
                 || a.stops.size() != b.stops.size() || std::memcmp(&cxform, &o.cxform, sizeof cxform) != 0)
                 return false;
@@ -374,12 +385,13 @@ public:
         std::lock_guard lock(m_mutex);
         *drawnElsewhere = false;
         for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-            if (!key.sameGradient(it->key))
+            QPoint shift;
+            if (!key.sameGradient(it->key, &shift))
                 continue;
-            if (it->key.area.contains(key.area)) {
+            if (it->key.area.translated(shift).contains(key.area)) {
                 it->foundAgain = true;
                 m_entries.splice(m_entries.begin(), m_entries, it);
-                *origin = m_entries.front().key.area.topLeft();
+                *origin = m_entries.front().key.area.topLeft() + shift;
                 return m_entries.front().image;
             }
             *drawnElsewhere = true;

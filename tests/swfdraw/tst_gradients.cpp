@@ -161,6 +161,7 @@ private slots:
     void pixelsNearTheCentreMatchReference_data();
     void pixelsNearTheCentreMatchReference();
     void stillGradientOutlastsChangingOnes();
+    void pictureServesADeviceShiftedByWholePixels();
     void shapeFillLaysGradientOnDevicePixels_data();
     void shapeFillLaysGradientOnDevicePixels();
 };
@@ -540,6 +541,31 @@ void GradientTest::stillGradientOutlastsChangingOnes()
         drawnTwice.brush({}, painter, area);
     }
     QVERIFY(gone.brush({}, painter, area).textureImage().cacheKey() != goneKey);
+}
+
+void GradientTest::pictureServesADeviceShiftedByWholePixels()
+{
+    // A shape kept in the cache is drawn into a picture of its own bounds:
+    // the same gradient on a device moved by whole pixels.
+    Gradient g = threeStops(Gradient::Kind::Radial, Gradient::Spread::Pad, false);
+    g.matrix = squareOver(160, {13, 7});
+    const QTransform toDevice = QTransform::fromScale(0.9, 0.9);
+    const QRect reach(-1000, -1000, 3000, 3000);
+    QPoint origin;
+    const QImage first = g.picture({}, toDevice, QRect(20, 30, 90, 80), reach, &origin);
+    QCOMPARE(origin, QPoint(20, 30));
+
+    const QTransform moved = toDevice * QTransform::fromTranslate(-17, 25);
+    QPoint movedOrigin;
+    const QImage again = g.picture({}, moved, QRect(10, 60, 60, 50), reach, &movedOrigin);
+    QCOMPARE(again.cacheKey(), first.cacheKey());
+    QCOMPARE(movedOrigin, QPoint(3, 55));
+    const QImage fresh = g.image(moved, QRect(10, 60, 60, 50), {});
+    QCOMPARE(again.copy(QRect(QPoint(10, 60) - movedOrigin, QSize(60, 50))), fresh);
+
+    // Half a pixel over, every pixel centre meets the gradient elsewhere.
+    const QTransform halfway = toDevice * QTransform::fromTranslate(0.5, 0);
+    QVERIFY(g.picture({}, halfway, QRect(20, 30, 90, 80), reach, &origin).cacheKey() != first.cacheKey());
 }
 
 void GradientTest::shapeFillLaysGradientOnDevicePixels_data()
