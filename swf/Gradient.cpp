@@ -383,6 +383,7 @@ public:
     QImage find(const Key &key, QPoint *origin, bool *drawnElsewhere)
     {
         std::lock_guard lock(m_mutex);
+        ++m_clock;
         *drawnElsewhere = false;
         for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
             QPoint shift;
@@ -390,6 +391,7 @@ public:
                 continue;
             if (it->key.area.translated(shift).contains(key.area)) {
                 it->foundAgain = true;
+                it->lastFound = m_clock;
                 m_entries.splice(m_entries.begin(), m_entries, it);
                 *origin = m_entries.front().key.area.topLeft() + shift;
                 return m_entries.front().image;
@@ -402,16 +404,18 @@ public:
     // Pictures never found again go first, the oldest of them: a gradient
     // that changes every frame (a morph's) leaves a new picture each
     // frame, and would otherwise push out the still ones drawn every frame
-    // too. The newest picture stays, or it could never be found again.
+    // too. A picture not found for a while (a movie since closed) counts
+    // as never found again. The newest picture stays, or it could never be
+    // found again.
     void keep(const Key &key, const QImage &image)
     {
         std::lock_guard lock(m_mutex);
-        m_entries.push_front({key, image, false});
+        m_entries.push_front({key, image, false, m_clock});
         m_bytes += image.sizeInBytes();
         while (m_entries.size() > kMaxEntries || m_bytes > kMaxBytes) {
             auto victim = std::prev(m_entries.end());
             for (auto it = victim; it != m_entries.begin(); --it) {
-                if (!it->foundAgain) {
+                if (!it->foundAgain || m_clock - it->lastFound > kForgottenAfter) {
                     victim = it;
                     break;
                 }
@@ -427,10 +431,13 @@ private:
         Key key;
         QImage image;
         bool foundAgain;
+        std::uint64_t lastFound;     // m_clock then
     };
 
     static constexpr std::size_t kMaxEntries = 16;
     static constexpr qsizetype kMaxBytes = 32 << 20;
+    static constexpr std::uint64_t kForgottenAfter = 256; // look-ups
+    std::uint64_t m_clock = 0;
     std::mutex m_mutex;
     std::list<Entry> m_entries;
     qsizetype m_bytes = 0;

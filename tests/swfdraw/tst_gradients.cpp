@@ -162,6 +162,7 @@ private slots:
     void pixelsNearTheCentreMatchReference();
     void stillGradientOutlastsChangingOnes();
     void pictureServesADeviceShiftedByWholePixels();
+    void picturesOfAClosedMovieMakeWay();
     void shapeFillLaysGradientOnDevicePixels_data();
     void shapeFillLaysGradientOnDevicePixels();
 };
@@ -566,6 +567,35 @@ void GradientTest::pictureServesADeviceShiftedByWholePixels()
     // Half a pixel over, every pixel centre meets the gradient elsewhere.
     const QTransform halfway = toDevice * QTransform::fromTranslate(0.5, 0);
     QVERIFY(g.picture({}, halfway, QRect(20, 30, 90, 80), reach, &origin).cacheKey() != first.cacheKey());
+}
+
+void GradientTest::picturesOfAClosedMovieMakeWay()
+{
+    // A movie that drew many gradients again and again, then closed: its
+    // pictures must not keep the next movie's two gradients from staying.
+    QImage device(300, 200, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&device);
+    const QRectF area(0, 0, 300, 200);
+    for (int old = 0; old < 40; ++old) {
+        Gradient g = blackToWhite(Gradient::Kind::Focal);
+        g.focal = old / 50.0;
+        g.matrix = squareOver(100, {0, 0});
+        g.brush({}, painter, area);
+        g.brush({}, painter, area);
+    }
+    Gradient skin = blackToWhite(Gradient::Kind::Radial);
+    skin.matrix = squareOver(120, {10, 10});
+    Gradient flesh = blackToWhite(Gradient::Kind::Linear);
+    flesh.matrix = squareOver(80, {30, 20});
+    qint64 last = 0;
+    int sameInARow = 0;
+    for (int frame = 0; frame < 400; ++frame) {
+        const qint64 key = skin.brush({}, painter, area).textureImage().cacheKey();
+        sameInARow = key == last ? sameInARow + 1 : 0;
+        last = key;
+        flesh.brush({}, painter, area);
+    }
+    QVERIFY(sameInARow > 100);
 }
 
 void GradientTest::shapeFillLaysGradientOnDevicePixels_data()
