@@ -38,6 +38,7 @@ private slots:
     void pausesStandOnTheScenes();
     void partsAppearByFadingInPlace();
     void loopFadesThroughWhite();
+    void skiesDissolveIntoEachOther();
 };
 
 void TestSceneModel::contours_data()
@@ -147,6 +148,41 @@ void TestSceneModel::loopFadesThroughWhite()
     QCOMPARE(timeline.frame(last + 1)[0].matrix.translateX, VectorShape::twips(40 + 60 * 4));
     QCOMPARE(timeline.frame(StoryTimeline::kFrames - 1)[0].matrix.translateX, VectorShape::twips(40));
     QCOMPARE(timeline.frame(StoryTimeline::kFrames)[0].matrix, timeline.frame(0)[0].matrix);
+}
+
+void TestSceneModel::skiesDissolveIntoEachOther()
+{
+    // Day gives way to dusk above it, then dusk to night above that; a
+    // cloud above them all is no sky and fades as parts do.
+    Story story("cielo");
+    const VectorShape sky = VectorShape::polygon({{-10, -10}, {410, -10}, {410, 410}, {-10, 410}});
+    story.add("giorno", {sky}).onlyIn({0, 1}).backdrop();
+    story.add("tramonto", {sky}).onlyIn({2}).backdrop();
+    story.add("notte", {sky}).onlyIn({3, 4}).backdrop();
+    story.add("nuvola", {sky}).onlyIn({0, 1});
+    const StoryTimeline timeline(story);
+    const int period = StoryTimeline::kHoldFrames + StoryTimeline::kTransitionFrames;
+    for (int scene : {1, 2}) {
+        const size_t lower = size_t(scene - 1), upper = size_t(scene);
+        int lastAlpha = 0;
+        for (int f = scene * period + StoryTimeline::kHoldFrames; f < (scene + 1) * period; ++f) {
+            const std::vector<PartFrame> frame = timeline.frame(f);
+            // The sky going (or coming) below stays whole under the one
+            // coming above it, which only grows opaque.
+            QVERIFY(frame[lower].visible);
+            QCOMPARE(frame[lower].color.mult[3], 256);
+            QVERIFY(frame[upper].color.mult[3] > lastAlpha);
+            lastAlpha = frame[upper].color.mult[3];
+        }
+        QCOMPARE(lastAlpha, 256);
+    }
+    // Day's sky and the cloud both go between scenes 1 and 2, and the cloud
+    // thins as it goes.
+    const std::vector<PartFrame> middle = timeline.frame(period + StoryTimeline::kHoldFrames + 5);
+    QVERIFY(middle[3].color.mult[3] < 256);
+    // Night needs no dissolve into the first scene's day: the loop fades
+    // everything out and in again.
+    QVERIFY(timeline.frame(4 * period + StoryTimeline::kHoldFrames + 5)[2].color.mult[3] < 30);
 }
 
 QTEST_MAIN(TestSceneModel)

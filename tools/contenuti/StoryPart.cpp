@@ -34,3 +34,9 @@ StoryPart &StoryPart::onlyIn(std::initializer_list<int> scenes)
     }
     return *this;
 }
+
+StoryPart &StoryPart::backdrop()
+{
+    m_backdrop = true;
+    return *this;
+}

@@ -45,10 +45,17 @@ public:
 
     StoryPart &at(QPointF pos);                          // in every scene
     StoryPart &onlyIn(std::initializer_list<int> scenes); // hidden elsewhere
+    // Fills the whole stage (a sky): when one backdrop gives way to
+    // another above or below it, the lower one stays whole while the upper
+    // one fades, so the two dissolve into each other instead of both
+    // thinning over the background.
+    StoryPart &backdrop();
+    bool isBackdrop() const { return m_backdrop; }
     PartState &operator[](int scene) { return states[size_t(scene)]; }
 
 private:
     QString m_name;
     std::vector<VectorShape> m_drawing;
     bool m_morph = false;
+    bool m_backdrop = false;
 };

@@ -64,6 +64,24 @@ PartFrame rounded(const PartState &s, int morph, double ratio)
     return f;
 }
 
+// Whether backdrop `index` goes or comes between scenes `a` and `b` while
+// a backdrop above it does the opposite: it then stays whole under the one
+// that fades.
+bool dissolvesUnder(const std::vector<StoryPart> &parts, size_t index, int a, int b)
+{
+    const StoryPart &part = parts[index];
+    const bool here = part.states[size_t(a)].visible, there = part.states[size_t(b)].visible;
+    if (!part.isBackdrop() || here == there)
+        return false;
+    for (size_t j = index + 1; j < parts.size(); ++j) {
+        const StoryPart &above = parts[j];
+        if (above.isBackdrop() && above.states[size_t(a)].visible == there
+            && above.states[size_t(b)].visible == here)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::vector<PartFrame> StoryTimeline::frame(int index) const
@@ -76,9 +94,14 @@ std::vector<PartFrame> StoryTimeline::frame(int index) const
         : double(within - kHoldFrames + 1) / kTransitionFrames;
 
     std::vector<PartFrame> frames;
-    for (const StoryPart &part : m_story.parts()) {
+    const std::vector<StoryPart> &parts = m_story.parts();
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const StoryPart &part = parts[i];
         const PartState &here = part.states[size_t(scene)];
-        if (scene + 1 < kScenes) {
+        if (scene + 1 < kScenes && t > 0.0 && dissolvesUnder(parts, i, scene, scene + 1)) {
+            const PartState &shown = here.visible ? here : part.states[size_t(scene + 1)];
+            frames.push_back(rounded(shown, scene, ease(t)));
+        } else if (scene + 1 < kScenes) {
             const double e = ease(t);
             frames.push_back(rounded(between(here, part.states[size_t(scene + 1)], e), scene, e));
         } else if (t <= 0.5) {

@@ -34,11 +34,12 @@ std::vector<VectorShape> litWindows()
 Story giornata()
 {
     Story story(QStringLiteral("giornata"));
-    // Each light of the day has a sky of its own; they fade into each other.
-    story.add("cielo", Scenery::sky(QColor(120, 190, 255), QColor(225, 242, 255), 310)).onlyIn({1, 2});
-    story.add("alba", Scenery::sky(QColor(150, 190, 240), QColor(255, 200, 150), 310)).onlyIn({0});
-    story.add("tramonto", Scenery::sky(QColor(120, 90, 170), QColor(255, 140, 80), 310)).onlyIn({3});
-    story.add("notte", Scenery::sky(QColor(15, 20, 70), QColor(50, 60, 130), 310)).onlyIn({4});
+    // Each light of the day has a sky of its own; they dissolve into each
+    // other.
+    story.add("cielo", Scenery::sky(QColor(120, 190, 255), QColor(225, 242, 255), 310)).onlyIn({1, 2}).backdrop();
+    story.add("alba", Scenery::sky(QColor(150, 190, 240), QColor(255, 200, 150), 310)).onlyIn({0}).backdrop();
+    story.add("tramonto", Scenery::sky(QColor(120, 90, 170), QColor(255, 140, 80), 310)).onlyIn({3}).backdrop();
+    story.add("notte", Scenery::sky(QColor(15, 20, 70), QColor(50, 60, 130), 310)).onlyIn({4}).backdrop();
 
     // The sun climbs from the left, stands high at noon and sets on the right.
     StoryPart &sun = story.add("sole", Scenery::sun(34)).onlyIn({0, 1, 2, 3});
