@@ -405,12 +405,15 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
     // pixel of their top left.
     QImage colours;
     QPoint coloursAt = bounds.topLeft();
+    bool rowColours = false;
     if (picture) {
         if (painter.opacity() != 1.0)
             return false;
         colours = (*picture)(bounds, &coloursAt);
-        if (colours.isNull() || colours.format() != QImage::Format_ARGB32_Premultiplied
-            || !QRect(coloursAt, colours.size()).contains(bounds))
+        rowColours = colours.width() == 1;
+        const QRect held(rowColours ? bounds.x() : coloursAt.x(), coloursAt.y(),
+                         rowColours ? bounds.width() : colours.width(), colours.height());
+        if (colours.isNull() || colours.format() != QImage::Format_ARGB32_Premultiplied || !held.contains(bounds))
             return false;
     } else if (paint) {
         colours = QImage(bounds.size(), QImage::Format_ARGB32_Premultiplied);
@@ -455,11 +458,17 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
     auto change = [](int x) { s.changes[size_t(x) >> 6] |= quint64(1) << (x & 63); };
     s.active.clear();
     const int mask = path.fillRule() == Qt::WindingFill ? ~0 : 1;
-    const bool lanesExact = premultiplied(color);
-    const quint64 colorLanes = spread(color);
+    bool lanesExact = false;
+    quint64 colorLanes = 0;
     int keep[kGrid * kGrid + 1];
-    for (int inside = 0; inside <= kGrid * kGrid; ++inside)
-        keep[inside] = keepOf(color, inside * kShareStep);
+    auto useColor = [&](QRgb c) {
+        color = c;
+        lanesExact = premultiplied(color);
+        colorLanes = spread(color);
+        for (int inside = 0; inside <= kGrid * kGrid; ++inside)
+            keep[inside] = keepOf(color, inside * kShareStep);
+    };
+    useColor(color);
     size_t next = 0;
     int row = s.edges.front().top;
     while (row <= lastRow && (next < s.edges.size() || !s.active.empty())) {
@@ -514,7 +523,13 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
 
         const QRgb *src = colours.isNull() ? nullptr
                         : reinterpret_cast<const QRgb *>(colours.constScanLine(bounds.y() + pixelRow - coloursAt.y()))
-                            + (bounds.x() - coloursAt.x());
+                            + (rowColours ? 0 : bounds.x() - coloursAt.x());
+        if (rowColours) {
+            // The row's one colour, blended as a plain colour is.
+            if (*src != color)
+                useColor(*src);
+            src = nullptr;
+        }
         QRgb *dst = reinterpret_cast<QRgb *>(image->scanLine(bounds.y() + pixelRow)) + bounds.x();
         auto blendRun = [&](int x, int end, int inside) {
             if (inside == 0)

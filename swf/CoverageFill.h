@@ -32,9 +32,11 @@ public:
     // The colours taken from a premultiplied picture laid pixel for pixel
     // on the painter's device, which `picture` returns for the device
     // pixels it is given (or more), setting the device position of its
-    // top-left pixel; nothing is painted twice, as `paint` would. Returns
-    // false, having drawn nothing, also under an opacity other than one
-    // and when the picture does not hold those pixels.
+    // top-left pixel; nothing is painted twice, as `paint` would. A
+    // picture one pixel wide gives each row the one colour of its pixel
+    // (a gradient running down the device). Returns false, having drawn
+    // nothing, also under an opacity other than one and when the picture
+    // does not hold those pixels.
     using Picture = std::function<QImage(const QRect &pixels, QPoint *origin)>;
     static bool fillWithPicture(QPainter &painter, const QPainterPath &path, const QTransform &toDevice,
                                 const Picture &picture);

@@ -590,7 +590,19 @@ QBrush Gradient::brush(const ColorTransform &cxform, const QPainter &painter, co
     if (pixels.isEmpty())
         return QBrush(Qt::NoBrush);
     QPoint origin;
-    QBrush out(picture(cxform, toDevice, pixels, reach, &origin));
+    QImage texture = picture(cxform, toDevice, pixels, reach, &origin);
+    if (texture.width() == 1 && pixels.width() > 1) {
+        // One colour per row: widened, as Qt would lay a texture one pixel
+        // wide a pixel at a time.
+        QImage wide(pixels.width(), texture.height(), QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < texture.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(wide.scanLine(y));
+            std::fill(line, line + wide.width(), reinterpret_cast<const QRgb *>(texture.constScanLine(y))[0]);
+        }
+        texture = wide;
+        origin.setX(pixels.x());
+    }
+    QBrush out(texture);
     out.setTransform(QTransform::fromTranslate(origin.x(), origin.y()) * toDevice.inverted());
     return out;
 }
@@ -607,7 +619,13 @@ QImage Gradient::picture(const ColorTransform &cxform, const QTransform &shapeTo
         // change as they go (a morph's) would not use the room.
         const int margin = drawnElsewhere ? std::max({16, pixels.width() / 8, pixels.height() / 8}) : 0;
         key.area = pixels.adjusted(-margin, -margin, margin, margin) & reach;
-        found = image(shapeToDevice, key.area, cxform);
+        // A linear gradient running down the device (a sky) has one colour
+        // per row: a picture one pixel wide holds it.
+        bool invertible = false;
+        const QTransform back = (matrix * shapeToDevice).inverted(&invertible);
+        const bool rows = kind == Kind::Linear && invertible && back.m11() == 0.0
+                       && shapeToDevice.type() != QTransform::TxProject && !key.area.isEmpty();
+        found = image(shapeToDevice, rows ? QRect(key.area.topLeft(), QSize(1, key.area.height())) : key.area, cxform);
         *origin = key.area.topLeft();
         recentPictures().keep(key, found);
     }

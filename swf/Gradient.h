@@ -45,7 +45,8 @@ struct Gradient
 
     // image() over at least `pixels` (inside `reach`), taken from the
     // pictures drawn lately when one holds them; `origin` gets the device
-    // position of the picture's top-left pixel.
+    // position of the picture's top-left pixel. A linear gradient running
+    // down the device has one colour per row, and a picture one pixel wide.
     QImage picture(const ColorTransform &cxform, const QTransform &shapeToDevice, const QRect &pixels,
                    const QRect &reach, QPoint *origin) const;
 

@@ -176,6 +176,8 @@ private slots:
     void farOffPathsStayInside();
     void pictureColoursMatchPainted_data();
     void pictureColoursMatchPainted();
+    void rowColoursMatchAWidePicture_data();
+    void rowColoursMatchAWidePicture();
     void pictureThatCannotServeDrawsNothing_data();
     void pictureThatCannotServeDrawsNothing();
     void declinesWhatItCannotBlend_data();
@@ -537,6 +539,48 @@ void TestCoverageScan::pictureColoursMatchPainted()
                 QCOMPARE(actual.image.pixel(x, y), before.pixel(x, y));
     if (!clip.isNull())
         QVERIFY(clip.contains(asked));
+}
+
+// A picture one pixel wide gives every pixel of a row its colour: the
+// same bytes as the picture widened to the whole fill, clipped or not.
+void TestCoverageScan::rowColoursMatchAWidePicture_data()
+{
+    QTest::addColumn<QRect>("clip");
+
+    QTest::newRow("whole") << QRect();
+    QTest::newRow("clipped") << QRect(17, 9, 41, 33);
+}
+
+void TestCoverageScan::rowColoursMatchAWidePicture()
+{
+    QFETCH(QRect, clip);
+
+    const QImage column = devicePicture({110, 84}).copy(7, 0, 1, 84);
+    QImage wide(110, 84, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < wide.height(); ++y)
+        for (int x = 0; x < wide.width(); ++x)
+            wide.setPixel(x, y, column.pixel(0, y));
+    const QPainterPath path = star({950, 720}, 700, 300, 7, Qt::WindingFill);
+    const QTransform toDevice = QTransform().translate(1.6, 2.2).rotate(11) * kTwips;
+    auto fillFrom = [&](const QImage &picture) {
+        Drawn out{backdrop({96, 72})};
+        QPainter painter(&out.image);
+        if (!clip.isNull())
+            painter.setClipRect(clip);
+        out.drawn = swf::CoverageFill::fillWithPicture(painter, path, toDevice, [&](const QRect &, QPoint *at) {
+            *at = QPoint(-5, -3);
+            return picture;
+        });
+        return out;
+    };
+    const Drawn expected = fillFrom(wide);
+    const Drawn actual = fillFrom(column);
+    QVERIFY(expected.drawn);
+    QVERIFY(actual.drawn);
+    QVERIFY(actual.image != backdrop(actual.image.size()));
+    int count = 0;
+    const QByteArray report = differences(actual.image, expected.image, &count);
+    QVERIFY2(count == 0, report.constData());
 }
 
 void TestCoverageScan::pictureThatCannotServeDrawsNothing_data()

@@ -163,6 +163,7 @@ private slots:
     void stillGradientOutlastsChangingOnes();
     void pictureServesADeviceShiftedByWholePixels();
     void picturesOfAClosedMovieMakeWay();
+    void gradientDownTheDeviceIsOneColumn();
     void shapeFillLaysGradientOnDevicePixels_data();
     void shapeFillLaysGradientOnDevicePixels();
 };
@@ -596,6 +597,35 @@ void GradientTest::picturesOfAClosedMovieMakeWay()
         flesh.brush({}, painter, area);
     }
     QVERIFY(sameInARow > 100);
+}
+
+void GradientTest::gradientDownTheDeviceIsOneColumn()
+{
+    // A sky: a linear gradient turned to run downwards. Its picture is one
+    // pixel wide, and a brush made from it paints what image() holds.
+    Gradient sky = threeStops(Gradient::Kind::Linear, Gradient::Spread::Pad, true);
+    sky.matrix = QTransform(0, 0.004, -0.004, 0, 60, 50);
+    const QTransform toDevice = QTransform::fromScale(1.5, 1.5);
+    const QRect area(10, 20, 130, 90);
+    QPoint origin;
+    const QImage column = sky.picture({}, toDevice, area, QRect(0, 0, 300, 200), &origin);
+    QCOMPARE(column.width(), 1);
+    QVERIFY(column.height() >= area.height());
+    const QImage whole = sky.image(toDevice, area, {});
+    QImage painted(300, 200, QImage::Format_ARGB32_Premultiplied);
+    painted.fill(Qt::transparent);
+    {
+        QPainter painter(&painted);
+        painter.setTransform(toDevice);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(toDevice.inverted().mapRect(QRectF(area)), sky.brush({}, painter));
+    }
+    QCOMPARE(painted.copy(area), whole);
+    for (int y = 0; y < area.height(); ++y)
+        QCOMPARE(column.pixel(0, area.y() + y - origin.y()), whole.pixel(area.width() - 1, y));
+    // Turned a little off the vertical, every pixel has its own colour.
+    sky.matrix = QTransform().rotate(1) * sky.matrix;
+    QCOMPARE(sky.picture({}, toDevice, area, QRect(0, 0, 300, 200), &origin).width(), area.width());
 }
 
 void GradientTest::shapeFillLaysGradientOnDevicePixels_data()
