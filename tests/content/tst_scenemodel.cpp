@@ -142,10 +142,28 @@ void TestSceneModel::loopFadesThroughWhite()
     const StoryTimeline timeline(story);
     const int last = StoryTimeline::kFrames - StoryTimeline::kTransitionFrames;
     const int faded = last + StoryTimeline::kTransitionFrames / 2 - 1;
-    QVERIFY(timeline.frame(faded)[0].color.mult[3] < 30);
-    // The ball never slides back across the stage: it fades out at the
-    // last place and fades in at the first.
+    // A white veil thickens over the last scene until it hides it, then
+    // thins over the first; the parts themselves stay whole.
+    int lastVeil = 0;
+    for (int f = last - 1; f <= faded; ++f) {
+        const SwfColorTransform veil = StoryTimeline::veil(f);
+        QCOMPARE(veil.mult[0], 256);
+        QCOMPARE(timeline.frame(f)[0].color.mult[3], 256);
+        QVERIFY(f == last - 1 ? veil.mult[3] == 0 : veil.mult[3] > lastVeil);
+        lastVeil = veil.mult[3];
+    }
+    QCOMPARE(lastVeil, 256);
+    for (int f = faded + 1; f < StoryTimeline::kFrames; ++f) {
+        QVERIFY(StoryTimeline::veil(f).mult[3] < lastVeil);
+        lastVeil = StoryTimeline::veil(f).mult[3];
+    }
+    QCOMPARE(StoryTimeline::veil(StoryTimeline::kFrames).mult[3], 0);
+    for (int k = 0; k < kScenes; ++k)
+        QCOMPARE(StoryTimeline::veil(StoryTimeline::holdFrame(k)).mult[3], 0);
+    // The ball never slides back across the stage: it stays at the last
+    // place under the veil and stands at the first when the veil clears.
     QCOMPARE(timeline.frame(last + 1)[0].matrix.translateX, VectorShape::twips(40 + 60 * 4));
+    QCOMPARE(timeline.frame(faded)[0].matrix.translateX, VectorShape::twips(40 + 60 * 4));
     QCOMPARE(timeline.frame(StoryTimeline::kFrames - 1)[0].matrix.translateX, VectorShape::twips(40));
     QCOMPARE(timeline.frame(StoryTimeline::kFrames)[0].matrix, timeline.frame(0)[0].matrix);
 }
@@ -180,9 +198,9 @@ void TestSceneModel::skiesDissolveIntoEachOther()
     // thins as it goes.
     const std::vector<PartFrame> middle = timeline.frame(period + StoryTimeline::kHoldFrames + 5);
     QVERIFY(middle[3].color.mult[3] < 256);
-    // Night needs no dissolve into the first scene's day: the loop fades
-    // everything out and in again.
-    QVERIFY(timeline.frame(4 * period + StoryTimeline::kHoldFrames + 5)[2].color.mult[3] < 30);
+    // Night needs no dissolve into the first scene's day: the loop goes
+    // through white.
+    QVERIFY(StoryTimeline::veil(4 * period + StoryTimeline::kHoldFrames + 5).mult[3] > 230);
 }
 
 QTEST_MAIN(TestSceneModel)

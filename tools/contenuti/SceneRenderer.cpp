@@ -1,5 +1,6 @@
 #include "SceneRenderer.h"
 
+#include "Scenery.h"
 #include "Story.h"
 #include "StoryTimeline.h"
 
@@ -62,6 +63,11 @@ QImage SceneRenderer::render(const Story &story, int frame, int size)
             for (const VectorShape &shape : part.drawing())
                 drawShape(painter, shape, f.color);
         }
+    }
+    const SwfColorTransform veil = StoryTimeline::veil(frame);
+    if (veil.mult[3] != 0) {
+        painter.setTransform(stage);
+        drawShape(painter, Scenery::veil(), veil);
     }
     return image;
 }

@@ -21,6 +21,11 @@ std::vector<VectorShape> sky(const QColor &top, const QColor &horizon, double he
                 .noOutline()};
 }
 
+VectorShape veil()
+{
+    return VectorShape::roundRect(QRectF(-10, -10, 420, 420), 0).fill(QColor(255, 255, 255)).noOutline();
+}
+
 std::vector<VectorShape> meadow(double top, const QColor &grass, const QColor &soil)
 {
     VectorShape ground = VectorShape::roundRect(QRectF(-10, top, 420, 420 - top), 0)

@@ -12,6 +12,9 @@ namespace Scenery {
 inline const QColor kInk(58, 42, 38);          // the outline of everything
 
 std::vector<VectorShape> sky(const QColor &top, const QColor &horizon, double height = 300);
+// White over the whole stage, a little past its edges: the story fades
+// through it from its last scene back to its first.
+VectorShape veil();
 // A band of ground from `top` to the bottom of the stage, with a grass edge.
 std::vector<VectorShape> meadow(double top, const QColor &grass, const QColor &soil);
 std::vector<VectorShape> sun(double radius, bool face = true);

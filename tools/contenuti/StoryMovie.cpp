@@ -1,5 +1,6 @@
 #include "StoryMovie.h"
 
+#include "Scenery.h"
 #include "Story.h"
 #include "StoryTimeline.h"
 #include "SwfWriter.h"
@@ -25,6 +26,9 @@ QByteArray StoryMovie::write(const Story &story)
         }
         characters.push_back(ids);
     }
+    const int veil = swf.defineShape(Scenery::veil());
+    const int veilDepth = int(story.parts().size()) + 1;
+    std::optional<SwfColorTransform> veiled;
 
     struct OnStage
     {
@@ -60,6 +64,18 @@ QByteArray StoryMovie::write(const Story &story)
             }
             stage[i] = OnStage{character, now};
         }
+        const SwfColorTransform white = StoryTimeline::veil(f);
+        if (white.mult[3] == 0) {
+            if (veiled)
+                swf.remove(veilDepth);
+            veiled.reset();
+        } else if (!veiled) {
+            swf.place(veilDepth, veil, SwfMatrix(), white);
+        } else if (!(*veiled == white)) {
+            swf.move(veilDepth, SwfMatrix(), white);
+        }
+        if (white.mult[3] != 0)
+            veiled = white;
         swf.showFrame();
     }
     return swf.finish();

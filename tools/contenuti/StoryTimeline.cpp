@@ -82,16 +82,35 @@ bool dissolvesUnder(const std::vector<StoryPart> &parts, size_t index, int a, in
     return false;
 }
 
+// Where frame `index` stands: its scene, and how far (0..1) into the
+// change to the next.
+void place(int index, int *scene, double *t)
+{
+    constexpr int period = StoryTimeline::kHoldFrames + StoryTimeline::kTransitionFrames;
+    index = ((index % StoryTimeline::kFrames) + StoryTimeline::kFrames) % StoryTimeline::kFrames;
+    *scene = index / period;
+    const int within = index % period;
+    *t = within < StoryTimeline::kHoldFrames
+        ? 0.0 : double(within - StoryTimeline::kHoldFrames + 1) / StoryTimeline::kTransitionFrames;
+}
+
 } // namespace
+
+SwfColorTransform StoryTimeline::veil(int index)
+{
+    int scene = 0;
+    double t = 0.0;
+    place(index, &scene, &t);
+    if (scene + 1 < kScenes || t == 0.0)
+        return SwfColorTransform::fromTint(Qt::white, 0.0);
+    return SwfColorTransform::fromTint(Qt::white, t <= 0.5 ? ease(t * 2.0) : 1.0 - ease(t * 2.0 - 1.0));
+}
 
 std::vector<PartFrame> StoryTimeline::frame(int index) const
 {
-    const int period = kHoldFrames + kTransitionFrames;
-    index = ((index % kFrames) + kFrames) % kFrames;
-    const int scene = index / period;
-    const int within = index % period;
-    const double t = within < kHoldFrames ? 0.0
-        : double(within - kHoldFrames + 1) / kTransitionFrames;
+    int scene = 0;
+    double t = 0.0;
+    place(index, &scene, &t);
 
     std::vector<PartFrame> frames;
     const std::vector<StoryPart> &parts = m_story.parts();
@@ -105,14 +124,10 @@ std::vector<PartFrame> StoryTimeline::frame(int index) const
             const double e = ease(t);
             frames.push_back(rounded(between(here, part.states[size_t(scene + 1)], e), scene, e));
         } else if (t <= 0.5) {
-            // The last morph ends on the last scene's shape.
-            PartState s = here;
-            s.alpha *= 1.0 - ease(t * 2.0);
-            frames.push_back(rounded(s, kScenes - 2, 1.0));
+            // Under the veil. The last morph ends on the last scene's shape.
+            frames.push_back(rounded(here, kScenes - 2, 1.0));
         } else {
-            PartState s = part.states[0];
-            s.alpha *= ease(t * 2.0 - 1.0);
-            frames.push_back(rounded(s, 0, 0.0));
+            frames.push_back(rounded(part.states[0], 0, 0.0));
         }
     }
     return frames;

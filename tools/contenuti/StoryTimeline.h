@@ -17,8 +17,9 @@ struct PartFrame
 };
 
 // The movie's timing: each scene holds still, then eases into the next;
-// after the last scene everything fades out and the first scene fades in,
-// and the movie loops.
+// after the last scene a white veil (Scenery::veil) fades in over it, the
+// first scene takes its place under the veil, the veil fades out, and the
+// movie loops.
 class StoryTimeline
 {
 public:
@@ -32,6 +33,9 @@ public:
 
     explicit StoryTimeline(const Story &story) : m_story(story) {}
     std::vector<PartFrame> frame(int index) const;
+    // The veil's colours at frame `index`: white with its opacity, which is
+    // zero while no veil shows.
+    static SwfColorTransform veil(int index);
 
 private:
     const Story &m_story;
