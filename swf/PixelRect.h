@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QImage>
+#include <QPainter>
 #include <QRect>
 #include <QRectF>
 #include <cmath>
@@ -22,6 +24,24 @@ inline QRect pixelsWithin(const QRectF &bounds, double grow, const QRect &limit)
         return limit;
     const QRectF cut = bounds.adjusted(-grow, -grow, grow, grow) & QRectF(limit);
     return cut.isEmpty() ? QRect() : cut.toAlignedRect() & limit;
+}
+
+// Draws `source` of `image` (all of it when null) at `at`, pixel for pixel:
+// the painter's transform is a whole-pixel translation at most. Smoothing
+// cannot change such a drawing, but while it is asked for Qt blends through
+// its generic span path, handed to worker threads and waited for, instead
+// of its direct blend.
+inline void drawPixelForPixel(QPainter &painter, const QPoint &at, const QImage &image, const QRect &source = QRect())
+{
+    const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+    if (smooth)
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (source.isNull())
+        painter.drawImage(at, image);
+    else
+        painter.drawImage(at, image, source);
+    if (smooth)
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
 
 } // namespace swf

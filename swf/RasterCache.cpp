@@ -1,5 +1,6 @@
 #include "RasterCache.h"
 
+#include "PixelRect.h"
 #include "ShapeDrawing.h"
 #include "TintBlend.h"
 
@@ -132,13 +133,6 @@ void blit(QPainter &painter, const QPoint &at, const QImage &image, double opaci
 {
     const QTransform old = painter.transform();
     painter.resetTransform();
-    // Smoothing means nothing to a picture placed on whole pixels, but
-    // while it is asked for, Qt blends through its generic span path
-    // (handed to worker threads, and waited for) instead of its direct
-    // blend.
-    const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
-    if (smooth)
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (opacity != 1.0)
         painter.setOpacity(opacity);
     if (tint) {
@@ -152,15 +146,13 @@ void blit(QPainter &painter, const QPoint &at, const QImage &image, double opaci
         if (!shown.isEmpty() && !tint->blit(painter, at, image)) {
             thread_local QImage scratch;
             tint->apply(image, shown.translated(-at), scratch);
-            painter.drawImage(shown.topLeft(), scratch, QRect(QPoint(0, 0), shown.size()));
+            drawPixelForPixel(painter, shown.topLeft(), scratch, QRect(QPoint(0, 0), shown.size()));
         }
     } else {
-        painter.drawImage(at, image);
+        drawPixelForPixel(painter, at, image);
     }
     if (opacity != 1.0)
         painter.setOpacity(1.0);
-    if (smooth)
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.setTransform(old);
 }
 

@@ -73,20 +73,6 @@ QImage makeLayer(const QRect &rect, qreal dpr)
     return layer;
 }
 
-// Draws a layer back where it was taken, pixel for pixel. Smoothing
-// cannot change such a drawing, but while it is asked for Qt blends through
-// its generic span path, handed to worker threads and waited for, instead
-// of its direct blend.
-void drawLayer(QPainter &p, const QPoint &at, const QImage &layer)
-{
-    const bool smooth = p.testRenderHint(QPainter::SmoothPixmapTransform);
-    if (smooth)
-        p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    p.drawImage(at, layer);
-    if (smooth)
-        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-}
-
 // Subtract, which Qt has no composition mode for: the layer's colour taken
 // from the backdrop, on premultiplied pixels.
 void blendManually(QImage &dst, const QPoint &at, const QImage &src)
@@ -250,7 +236,7 @@ void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const 
         QPainter *below = layers.empty() ? &p : layers.back().painter.get();
         const QPoint origin = layers.empty() ? QPoint() : layers.back().rect.topLeft();
         if (below)
-            drawLayer(*below, layer.rect.topLeft() - origin, *layer.image);
+            drawPixelForPixel(*below, layer.rect.topLeft() - origin, *layer.image);
     };
 
     for (const auto &[depth, object] : clip.objects()) {
@@ -374,7 +360,7 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
     }
     const auto previous = p.compositionMode();
     p.setCompositionMode(compositionFor(mode));
-    drawLayer(p, rect.topLeft(), layer);
+    drawPixelForPixel(p, rect.topLeft(), layer);
     p.setCompositionMode(previous);
 }
 
