@@ -456,6 +456,15 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
     s.runs.assign(size_t(width) + 1, 0);
     s.changes.assign(size_t(width) / 64 + 1, 0);
     auto change = [](int x) { s.changes[size_t(x) >> 6] |= quint64(1) << (x & 63); };
+    // Pixels x and x + 1.
+    auto changeTwo = [change](int x) {
+        if ((x & 63) != 63)
+            s.changes[size_t(x) >> 6] |= quint64(3) << (x & 63);
+        else {
+            change(x);
+            change(x + 1);
+        }
+    };
     s.active.clear();
     const int mask = path.fillRule() == Qt::WindingFill ? ~0 : 1;
     bool lanesExact = false;
@@ -491,8 +500,15 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
                     ++i;
                 }
             }
-            std::sort(s.crossings.begin(), s.crossings.end(),
-                      [](const Crossing &a, const Crossing &b) { return a.x < b.x; });
+            // A row crosses few edges: sorted by insertion. Crossings at
+            // one x may come in any order; no sample lies between them.
+            for (size_t i = 1; i < s.crossings.size(); ++i) {
+                const Crossing c = s.crossings[i];
+                size_t j = i;
+                for (; j > 0 && s.crossings[j - 1].x > c.x; --j)
+                    s.crossings[j] = s.crossings[j - 1];
+                s.crossings[j] = c;
+            }
             // Samples from one crossing up to the next are inside while
             // the winding so far passes the fill rule.
             int winding = 0;
@@ -507,8 +523,7 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
                 minPixel = std::min(minPixel, first);
                 maxPixel = std::max(maxPixel, last);
                 s.part[size_t(first)] += std::min(to, (first + 1) * kGrid) - from;
-                change(first);
-                change(first + 1);
+                changeTwo(first);
                 if (last > first) {
                     s.runs[size_t(first) + 1] += kGrid;
                     s.runs[size_t(last)] -= kGrid;
