@@ -607,6 +607,14 @@ QBrush Gradient::brush(const ColorTransform &cxform, const QPainter &painter, co
     return out;
 }
 
+bool Gradient::rowsOfOneColour(const QTransform &shapeToDevice) const
+{
+    bool invertible = false;
+    const QTransform back = (matrix * shapeToDevice).inverted(&invertible);
+    return kind == Kind::Linear && stops.size() >= 2 && invertible && back.m11() == 0.0
+        && shapeToDevice.type() != QTransform::TxProject;
+}
+
 QImage Gradient::picture(const ColorTransform &cxform, const QTransform &shapeToDevice, const QRect &pixels,
                          const QRect &reach, QPoint *origin) const
 {
@@ -619,12 +627,8 @@ QImage Gradient::picture(const ColorTransform &cxform, const QTransform &shapeTo
         // change as they go (a morph's) would not use the room.
         const int margin = drawnElsewhere ? std::max({16, pixels.width() / 8, pixels.height() / 8}) : 0;
         key.area = pixels.adjusted(-margin, -margin, margin, margin) & reach;
-        // A linear gradient running down the device (a sky) has one colour
-        // per row: a picture one pixel wide holds it.
-        bool invertible = false;
-        const QTransform back = (matrix * shapeToDevice).inverted(&invertible);
-        const bool rows = kind == Kind::Linear && invertible && back.m11() == 0.0
-                       && shapeToDevice.type() != QTransform::TxProject && !key.area.isEmpty();
+        // A sky's rows are held by a picture one pixel wide.
+        const bool rows = !key.area.isEmpty() && rowsOfOneColour(shapeToDevice);
         found = image(shapeToDevice, rows ? QRect(key.area.topLeft(), QSize(1, key.area.height())) : key.area, cxform);
         *origin = key.area.topLeft();
         recentPictures().keep(key, found);

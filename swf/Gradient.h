@@ -43,6 +43,10 @@ struct Gradient
     // Each pixel takes the colour at its centre.
     QImage image(const QTransform &shapeToDevice, const QRect &area, const ColorTransform &cxform) const;
 
+    // Whether every device row has one colour: a linear gradient running
+    // down the device onto which `shapeToDevice` maps the shape's twips.
+    bool rowsOfOneColour(const QTransform &shapeToDevice) const;
+
     // image() over at least `pixels` (inside `reach`), taken from the
     // pictures drawn lately when one holds them; `origin` gets the device
     // position of the picture's top-left pixel. A linear gradient running

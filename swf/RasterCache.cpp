@@ -310,6 +310,13 @@ void draw(const ShapeDrawing &drawing, const RenderContext &context, const void 
     const QRectF reach = drawing.deviceBounds(toDevice);
     if (std::isfinite(reach.width()) && std::isfinite(reach.height()) && !reach.intersects(visible))
         return;
+    // A sky is drawn again as fast as its picture would be blitted, in any
+    // colours: kept, it would take a picture as large as itself, made at
+    // the cost of touching that much new memory.
+    if (drawing.isPlainRectangle(toDevice)) {
+        drawing.draw(context);
+        return;
+    }
     Key key;
     key.owner = owner;
     key.variant = variant;

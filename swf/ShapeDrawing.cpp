@@ -312,6 +312,18 @@ QRect ShapeDrawing::opaqueArea(const QTransform &toDevice) const
     return best;
 }
 
+bool ShapeDrawing::isPlainRectangle(const QTransform &toDevice) const
+{
+    if (m_layers.size() != 1 || m_layers.front().isStroke || toDevice.type() > QTransform::TxScale)
+        return false;
+    const FillStyle &fill = m_layers.front().fill;
+    QRectF rect;
+    if (!isRectangle(m_layers.front().path, &rect))
+        return false;
+    return fill.kind == FillStyle::Kind::Solid
+        || (fill.kind == FillStyle::Kind::Gradient && fill.gradient.rowsOfOneColour(toDevice));
+}
+
 bool ShapeDrawing::hasLinearLightGradient() const
 {
     return std::any_of(m_layers.begin(), m_layers.end(), [](const Layer &layer) {

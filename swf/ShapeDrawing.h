@@ -44,6 +44,11 @@ public:
     // sample of them covered, when `toDevice` maps the twips upright; empty
     // when there is none.
     QRect opaqueArea(const QTransform &toDevice) const;
+    // Whether it is one upright rectangle of one colour, or of a linear
+    // gradient that has one colour per device row, when `toDevice` maps
+    // the twips upright (a sky): drawn again, it costs what a blit of its
+    // picture would.
+    bool isPlainRectangle(const QTransform &toDevice) const;
     // Whether a gradient of a fill or stroke blends in linear light, where
     // a colour transform of its stops is not one of the pixels drawn.
     bool hasLinearLightGradient() const;

@@ -61,6 +61,25 @@ public:
         return *this;
     }
 
+    // A MATRIX with all four factors (16.16 fixed) and translation (twips).
+    SwfWriter &matrix(double sx, double r0, double r1, double sy, int tx, int ty)
+    {
+        flush();
+        flag(true);
+        ub(5, 31);
+        sb(31, int(sx * 65536));
+        sb(31, int(sy * 65536));
+        flag(true);
+        ub(5, 31);
+        sb(31, int(r0 * 65536));
+        sb(31, int(r1 * 65536));
+        ub(5, 20);
+        sb(20, tx);
+        sb(20, ty);
+        flush();
+        return *this;
+    }
+
     // Shape records, with 15-bit coordinate fields throughout.
     SwfWriter &styleChange(int fill0, int fill1, int line, bool move = false, int x = 0, int y = 0,
                            int fillBits = 4, int lineBits = 4)

@@ -84,6 +84,35 @@ QByteArray oneFillBody()
     return w.data();
 }
 
+// A DefineShape4 body: one rectangle filled with a solid colour or a
+// linear gradient running down (`gradient` 2) or across (1) it, with a
+// stroke or without.
+QByteArray rectangleBody(int gradient, bool stroked)
+{
+    SwfWriter w;
+    w.u16(1).rect(0, 4000, 0, 4000).rect(0, 4000, 0, 4000).u8(0);
+    w.u8(1);
+    if (gradient == 0)
+        w.u8(0x00).rgba(QColor(90, 170, 240));
+    else if (gradient == 1)
+        w.u8(0x10).matrix(0.1, 0.1, 2000, 2000);
+    else
+        w.u8(0x10).matrix(0, 0.1, -0.1, 0, 2000, 2000);
+    if (gradient != 0)
+        w.u8(2).u8(0).rgba(QColor(40, 90, 200)).u8(255).rgba(QColor(230, 240, 255));
+    w.u8(stroked ? 1 : 0);
+    if (stroked)
+        w.u16(100).u8(0x00).u8(0x00).rgba(QColor(20, 20, 20));
+    w.ub(4, 1).ub(4, stroked ? 1 : 0);
+    w.styleChange(0, 1, stroked ? 1 : -1, true, 300, 200, 1, stroked ? 1 : 0);
+    w.lineTo(3400, 0);
+    w.lineTo(0, 3500);
+    w.lineTo(-3400, 0);
+    w.lineTo(0, -3500);
+    w.endShape();
+    return w.data();
+}
+
 swf::ColorTransform tintOf(int rMult, int gMult, int bMult, int rAdd, int gAdd, int bAdd, int aMult = 256)
 {
     swf::ColorTransform cx;
@@ -136,6 +165,8 @@ private slots:
     void slidesAreCachedAtEachPhase();
     void shapesOutOfSightAreSkipped();
     void paintersThatCompositeDifferentlyAreNotServed();
+    void skiesAreDrawnAgainNotKept_data();
+    void skiesAreDrawnAgainNotKept();
 };
 
 void TestCache::cachedDrawingMatchesDirectDrawing_data()
@@ -450,6 +481,53 @@ void TestCache::paintersThatCompositeDifferentlyAreNotServed()
     QCOMPARE(faded(), direct);
     QCOMPARE(swf::rastercache::stats().hits, before.hits);
     QCOMPARE(swf::rastercache::stats().stored, before.stored);
+}
+
+void TestCache::skiesAreDrawnAgainNotKept_data()
+{
+    QTest::addColumn<int>("gradient");
+    QTest::addColumn<bool>("stroked");
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<int>("aMult");
+    QTest::addColumn<bool>("kept");
+
+    QTest::newRow("one colour") << 0 << false << 0.0 << 256 << false;
+    QTest::newRow("one colour, faded") << 0 << false << 0.0 << 120 << false;
+    QTest::newRow("gradient running down") << 2 << false << 0.0 << 256 << false;
+    QTest::newRow("gradient running down, faded") << 2 << false << 0.0 << 90 << false;
+    QTest::newRow("gradient running across") << 1 << false << 0.0 << 256 << true;
+    QTest::newRow("one colour, turned") << 0 << false << 30.0 << 256 << true;
+    QTest::newRow("one colour, stroked") << 0 << true << 0.0 << 256 << true;
+}
+
+void TestCache::skiesAreDrawnAgainNotKept()
+{
+    // A plain rectangle (a sky) costs no more to draw again than to blit:
+    // it takes no picture, and looks as drawn directly. Anything more is
+    // kept as before.
+    QFETCH(int, gradient);
+    QFETCH(bool, stroked);
+    QFETCH(double, angle);
+    QFETCH(int, aMult);
+    QFETCH(bool, kept);
+    const swf::CharacterPtr shape = decode(83, rectangleBody(gradient, stroked));
+    QVERIFY(shape);
+    const QTransform m = QTransform::fromScale(0.05, 0.05) * QTransform().translate(30.25, 20.5).rotate(angle);
+    const swf::ColorTransform cx = tintOf(256, 256, 256, 0, 0, 0, aMult);
+    const QSize size(260, 260);
+    const QImage direct = renderDirectly(*shape, size, m, cx);
+    const auto before = swf::rastercache::stats();
+    const QImage first = render(*shape, size, m, cx);
+    const QImage second = render(*shape, size, m, cx);
+    const auto after = swf::rastercache::stats();
+    QCOMPARE(after.stored > before.stored, kept);
+    QCOMPARE(after.hits > before.hits, kept);
+    if (!kept) {
+        QCOMPARE(first, direct);
+        QCOMPARE(second, direct);
+    } else {
+        QVERIFY(largestDifference(second, direct) <= 4);
+    }
 }
 
 QTEST_MAIN(TestCache)
