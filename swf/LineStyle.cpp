@@ -11,6 +11,12 @@
 
 namespace swf {
 
+namespace {
+
+constexpr double kWidestPen = 16384;      // device pixels
+
+} // namespace
+
 void LineStyle::stroke(QPainter &painter, const QPainterPath &path, const ColorTransform &cxform,
                        double deviceScale) const
 {
@@ -58,6 +64,13 @@ void LineStyle::stroke(QPainter &painter, const QPainterPath &path, const ColorT
         if (stretched)
             stretch = noVScale ? QTransform::fromScale(1, 20 * scaleY) : QTransform::fromScale(20 * scaleX, 1);
         devicePixels = width * (noVScale ? scaleX : scaleY);
+    }
+    if (devicePixels > kWidestPen) {
+        // A pen wider than any screen (a zoom past all sense) still covers
+        // the screen wherever its line passes near it; drawn at its full
+        // width, its joins and caps alone would take Qt's stroker seconds.
+        pen.setWidthF(pen.widthF() * kWidestPen / devicePixels);
+        devicePixels = kWidestPen;
     }
     if (devicePixels < 1.0) {
         // Hairlines: width 0 and strokes scaled below a pixel.

@@ -95,6 +95,7 @@ private slots:
     void fillRule();
     void strokes();
     void strokeClosedAtItsStart();
+    void penWiderThanAnyScreen();
     void strokeScaling_data();
     void strokeScaling();
     void colourTransformOfSolidFill();
@@ -220,6 +221,39 @@ void ShapeTest::strokes()
     // Drawn much smaller, the wide line stays at least a pixel wide.
     const QImage small = render(*shape, {20, 20}, QTransform::fromScale(0.005, 0.005));
     QVERIFY2(qRed(small.pixel(5, 7)) < 128, testsupport::describe(small.pixel(5, 7)));
+}
+
+void ShapeTest::penWiderThanAnyScreen()
+{
+    // 3000 pixels wide at one twip to 1/20 pixel, turned and zoomed 200
+    // times: hundreds of thousands of pixels. Its width is bounded, yet it
+    // still covers the whole picture its line crosses, clipped or not.
+    const QByteArray body = shapeBody({}, {{60000, green}}, [](SwfWriter &w) {
+        w.styleChange(-1, -1, 1, true, 0, 2000);
+        w.lineTo(2000, 0);
+        w.curveTo(800, 600, 800, -600);
+        w.lineTo(0, 300);
+    });
+    const auto shape = decode(32, body);
+    QVERIFY(shape);
+    for (bool clipped : {false, true}) {
+        QImage image(60, 60, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (clipped)
+            painter.setClipRect(5, 5, 50, 50);
+        swf::RenderContext context;
+        context.painter = &painter;
+        context.matrix = QTransform::fromTranslate(-2000, -2000) * QTransform().rotate(30) * QTransform::fromScale(10, 10)
+                       * QTransform::fromTranslate(30, 30);
+        shape->draw(context);
+        painter.end();
+        const int from = clipped ? 5 : 0, to = clipped ? 55 : 60;
+        for (int y = from; y < to; y += 7)
+            for (int x = from; x < to; x += 7)
+                COMPARE_PIXEL(image, x, y, green);
+    }
 }
 
 void ShapeTest::strokeClosedAtItsStart()
