@@ -274,11 +274,16 @@ qint16 Form1::EstraiEsercizio() const
 
 void Form1::NuovoEsercizio()
 {
+    // Exercises whose pictures cannot be shown are left out silently while
+    // the deal goes on; the teacher hears of them once, when it is over.
+    QStringList saltati;
+    QString primoFileMancante;
     for (;;) {
         bool restaQualcosa = false;
         for (int n = 1; n <= NumeroEsercizi && !restaQualcosa; ++n)
             restaQualcosa = !Esclusi[n];
         if (!restaQualcosa) {
+            AvvisaSaltati(saltati, primoFileMancante);
             SenzaEsercizi();
             return;
         }
@@ -290,16 +295,22 @@ void Form1::NuovoEsercizio()
         ShockwaveFlash1->Stop();
         for (platform::Image *slot : Image1)
             slot->setTag(QString());
-        if (DistribuisciImmagini(nome))
+        QString fileMancante;
+        if (DistribuisciImmagini(nome, fileMancante)) {
+            AvvisaSaltati(saltati, primoFileMancante);
             return;
+        }
 
         // Its pictures cannot all be shown: it stays out of the draw for the
         // rest of the run, and another one is dealt.
         Esclusi[Modulo1::EsercizioCorrente] = true;
+        if (saltati.isEmpty())
+            primoFileMancante = fileMancante;
+        saltati << nome;
     }
 }
 
-bool Form1::DistribuisciImmagini(const QString &nome)
+bool Form1::DistribuisciImmagini(const QString &nome, QString &fileMancante)
 {
     // Rejection sampling: each picture in turn takes a slot drawn among all
     // five, drawn again while taken. Every arrangement is equally likely,
@@ -316,16 +327,46 @@ bool Form1::DistribuisciImmagini(const QString &nome)
         try {
             Image1[slot]->setPicture(platform::LoadPicture(file));
         } catch (const platform::ToolkitError &) {
-            platform::MessageBox::MsgBox(
-                QStringLiteral("Nell'esercizio \"%1\" manca un'immagine, o non si riesce a leggerla:")
-                        .arg(nome)
-                    + QStringLiteral("\r\n") + file + QStringLiteral("\r\n")
-                    + QStringLiteral("Questo esercizio viene saltato."),
-                platform::MessageBox::Information, QStringLiteral("L'Ambrelia"));
+            fileMancante = file;
             return false;
         }
     }
     return true;
+}
+
+void Form1::AvvisaSaltati(const QStringList &saltati, const QString &primoFileMancante)
+{
+    if (saltati.isEmpty())
+        return;
+    const QString aCapo = QStringLiteral("\r\n");
+    const QString controlla =
+        QStringLiteral("Per controllare tutti gli esercizi, usa il programma verifica-contenuti.");
+    QString testo;
+    if (saltati.size() == 1) {
+        testo = QStringLiteral("Nell'esercizio \"%1\" manca un'immagine, o non si riesce a leggerla:")
+                    .arg(saltati.first())
+            + aCapo + primoFileMancante + aCapo + QStringLiteral("Questo esercizio viene saltato.")
+            + aCapo + controlla;
+    } else {
+        // A teacher who copied many movies without their pictures learns from
+        // the first few names what went wrong; the tool lists the rest.
+        constexpr int Nominati = 5;
+        QStringList nomi;
+        for (int i = 0; i < qMin(Nominati, int(saltati.size())); ++i)
+            nomi << QStringLiteral("\"%1\"").arg(saltati.at(i));
+        QString elenco = nomi.join(QStringLiteral(", "));
+        const int altri = int(saltati.size()) - Nominati;
+        if (altri == 1)
+            elenco += QStringLiteral(" e un altro");
+        else if (altri > 1)
+            elenco += QStringLiteral(" e altri %1").arg(altri);
+        testo = QStringLiteral("In %1 esercizi manca un'immagine, o non si riesce a leggerla: ")
+                    .arg(saltati.size())
+            + elenco + QStringLiteral(".") + aCapo
+            + QStringLiteral("Questi esercizi vengono saltati.") + aCapo
+            + QStringLiteral("Per vederli tutti, usa il programma verifica-contenuti.");
+    }
+    platform::MessageBox::MsgBox(testo, platform::MessageBox::Information, QStringLiteral("L'Ambrelia"));
 }
 
 void Form1::SenzaEsercizi()

@@ -2,6 +2,8 @@
 
 #include "platform/Form.h"
 
+#include <QStringList>
+
 #include <array>
 
 namespace platform {
@@ -67,7 +69,8 @@ private:
     void NuovoEsercizio();
 
     QString CartellaEsercizi() const;
-    bool DistribuisciImmagini(const QString &nome);
+    bool DistribuisciImmagini(const QString &nome, QString &fileMancante);
+    void AvvisaSaltati(const QStringList &saltati, const QString &primoFileMancante);
     qint16 EstraiEsercizio() const;
     void SenzaEsercizi();
 

@@ -32,6 +32,8 @@ private slots:
     void immagineMancante_data();
     void immagineMancante();
     void nessunaImmagineLeggibile();
+    void moltiEserciziRotti_data();
+    void moltiEserciziRotti();
     void catalogoVuoto();
     void filmatoIllegibile_data();
     void filmatoIllegibile();
@@ -261,6 +263,77 @@ void TestPreparazione::nessunaImmagineLeggibile()
         QVERIFY(slot->picture().isNull());
         QVERIFY(slot->Tag().isEmpty());
     }
+}
+
+void TestPreparazione::moltiEserciziRotti_data()
+{
+    QTest::addColumn<bool>("conUnoBuono");
+    QTest::addRow("uno buono") << true;
+    QTest::addRow("tutti rotti") << false;
+}
+
+// A teacher copied the movies and forgot their pictures: one box for the
+// whole deal, naming a few and pointing to the checking tool.
+void TestPreparazione::moltiEserciziRotti()
+{
+    QFETCH(bool, conUnoBuono);
+    const int rotti = 40;
+    for (int i = 0; i < rotti; ++i)
+        m_contenuto->aggiungiFilmato(QStringLiteral("rotto%1").arg(i, 2, 10, QLatin1Char('0')));
+    if (conUnoBuono)
+        m_contenuto->aggiungiEsercizio(QStringLiteral("buono"));
+
+    Form1 finestra;
+    finestra.Show();
+    QTRY_COMPARE(m_finestrelle.size(), conUnoBuono ? 1 : 2);
+    const QString &avviso = m_finestrelle.first().prompt;
+    QCOMPARE(m_finestrelle.first().title, QStringLiteral("L'Ambrelia"));
+    QVERIFY2(avviso.contains(QStringLiteral("verifica-contenuti")), qPrintable(avviso));
+    int nominati = 0;
+    for (int i = 0; i < rotti; ++i)
+        nominati += avviso.contains(QStringLiteral("\"rotto%1\"").arg(i, 2, 10, QLatin1Char('0')));
+    QVERIFY2(nominati >= 1 && nominati <= 5, qPrintable(avviso));
+    // How many were left out in this deal, whatever the draw.
+    int esclusi = 0;
+    for (int n = 1; n <= finestra.numeroEsercizi(); ++n)
+        esclusi += finestra.escluso(n);
+    if (esclusi > 1)
+        QVERIFY2(avviso.contains(QStringLiteral("In %1 esercizi").arg(esclusi)), qPrintable(avviso));
+
+    if (!conUnoBuono) {
+        QCOMPARE(esclusi, rotti);
+        QVERIFY(m_finestrelle[1].prompt.contains(QStringLiteral("Non è stato trovato nessun esercizio")));
+        QVERIFY(!finestra.BottoneConferma->Enabled());
+        return;
+    }
+    QCOMPARE(finestra.elencoEsercizi(Modulo1::EsercizioCorrente), QStringLiteral("buono"));
+    QVERIFY(AiutoPartita::permutazione(AiutoPartita::etichette(finestra)));
+    // Later deals say nothing of the ones already left out, and each new
+    // box names only exercises not named before.
+    QStringList giaNominati;
+    for (int i = 0; i < rotti; ++i) {
+        const QString nome = QStringLiteral("\"rotto%1\"").arg(i, 2, 10, QLatin1Char('0'));
+        if (avviso.contains(nome))
+            giaNominati << nome;
+    }
+    for (int i = 0; i < 200 && esclusi < rotti; ++i) {
+        const int prima = m_finestrelle.size();
+        finestra.BottoneAvanti_Click();
+        QVERIFY(m_finestrelle.size() <= prima + 1);
+        QCOMPARE(finestra.elencoEsercizi(Modulo1::EsercizioCorrente), QStringLiteral("buono"));
+        if (m_finestrelle.size() > prima) {
+            for (const QString &nome : std::as_const(giaNominati))
+                QVERIFY(!m_finestrelle.last().prompt.contains(nome));
+        }
+        esclusi = 0;
+        for (int n = 1; n <= finestra.numeroEsercizi(); ++n)
+            esclusi += finestra.escluso(n);
+    }
+    QCOMPARE(esclusi, rotti);
+    const int finale = m_finestrelle.size();
+    for (int i = 0; i < 10; ++i)
+        finestra.BottoneAvanti_Click();
+    QCOMPARE(m_finestrelle.size(), finale);
 }
 
 void TestPreparazione::catalogoVuoto()
