@@ -2,7 +2,7 @@
 
 #include "Character.h"
 #include "MovieInfo.h"
-#include "Timeline.h"
+#include "display/Timeline.h"
 
 #include <QByteArray>
 #include <memory>

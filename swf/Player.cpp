@@ -1,10 +1,10 @@
 #include "Player.h"
 
-#include "Clip.h"
-#include "DecodeError.h"
-#include "FrameDamage.h"
+#include "display/Clip.h"
+#include "decode/DecodeError.h"
+#include "render/FrameDamage.h"
 #include "Movie.h"
-#include "Renderer.h"
+#include "render/Renderer.h"
 
 #include <QFile>
 #include <QPainter>

@@ -1,22 +1,51 @@
-# The engine's own sources (everything but the drawable characters), listed
-# once for the library and for the sanitizer build of the fuzz target.
-set(SWF_ENGINE_SOURCES
-    ActionDecoder.cpp ActionDecoder.h
-    BitReader.cpp BitReader.h
-    ButtonCharacter.h
-    Character.h CharacterDecoder.h
-    Clip.cpp Clip.h
-    DecodeError.h
-    Filter.cpp Filter.h
-    FrameDamage.cpp FrameDamage.h
-    Decompress.cpp Decompress.h
-    Movie.h MovieDecoder.cpp MovieDecoder.h MovieInfo.h
-    PixelRect.h
+# The movie engine's sources, room by room, listed once for the library and
+# for the sanitizer build of the fuzz target. Paths are relative to swf/.
+set(SWF_SOURCES
+    # The public face: a movie, a player of it, the records both speak in.
+    Character.h
+    Movie.h
+    MovieInfo.h
     Player.cpp Player.h
     Records.h
-    Renderer.cpp Renderer.h
-    SpriteCharacter.h
-    TagNames.cpp TagNames.h
-    Timeline.h
-    TintBlend.cpp TintBlend.h
+    # decode/: bytes to tags, characters and timelines.
+    decode/ActionDecoder.cpp decode/ActionDecoder.h
+    decode/BitReader.cpp decode/BitReader.h
+    decode/BitmapDecoder.cpp decode/BitmapDecoder.h
+    decode/CharacterDecoder.cpp decode/CharacterDecoder.h
+    decode/DecodeError.h
+    decode/Decompress.cpp decode/Decompress.h
+    decode/MovieDecoder.cpp decode/MovieDecoder.h
+    decode/ShapeDecoder.cpp decode/ShapeDecoder.h
+    decode/TagNames.cpp decode/TagNames.h
+    decode/TextDecoder.cpp decode/TextDecoder.h
+    # character/: what the dictionary holds (shapes, morphs, bitmaps, fonts,
+    # texts, sprites, buttons) and how each is drawn.
+    character/BitmapCharacter.cpp character/BitmapCharacter.h
+    character/ButtonCharacter.h
+    character/DeviceFont.cpp character/DeviceFont.h
+    character/EditTextCharacter.cpp character/EditTextCharacter.h
+    character/FillStyle.cpp character/FillStyle.h
+    character/FontCharacter.cpp character/FontCharacter.h
+    character/HtmlText.cpp character/HtmlText.h
+    character/Interpolation.h
+    character/LineStyle.cpp character/LineStyle.h
+    character/MorphShapeCharacter.cpp character/MorphShapeCharacter.h
+    character/ShapeCharacter.cpp character/ShapeCharacter.h
+    character/ShapeEdge.h
+    character/SpriteCharacter.h
+    character/TextCharacter.cpp character/TextCharacter.h
+    # display/: timelines being played and their display lists.
+    display/Clip.cpp display/Clip.h
+    display/Timeline.h
+    # render/: pixels (the display list walk, anti-aliased fills, gradients,
+    # the raster cache, filters, damage between frames).
+    render/CoverageFill.cpp render/CoverageFill.h
+    render/Filter.cpp render/Filter.h
+    render/FrameDamage.cpp render/FrameDamage.h
+    render/Gradient.cpp render/Gradient.h
+    render/PixelRect.h
+    render/RasterCache.cpp render/RasterCache.h
+    render/Renderer.cpp render/Renderer.h
+    render/ShapeDrawing.cpp render/ShapeDrawing.h
+    render/TintBlend.cpp render/TintBlend.h
 )

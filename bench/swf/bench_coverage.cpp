@@ -5,7 +5,7 @@
 // kept here as it was) and against Qt's own anti-aliased fill, on shapes
 // of the sizes a full-HD frame holds. Prints the time of each and the
 // ratios, all measured in this one run.
-#include "CoverageFill.h"
+#include "render/CoverageFill.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

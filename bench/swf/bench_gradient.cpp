@@ -5,7 +5,7 @@
 // the colour of each blended or looked up on its own) on pictures of the sizes a full-HD frame shows,
 // and checks that both give the same bytes. Prints the time per picture of
 // each and the ratio, all measured in this one run.
-#include "Gradient.h"
+#include "render/Gradient.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

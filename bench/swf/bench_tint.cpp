@@ -3,7 +3,7 @@
 // with QPainter, against tinting and compositing in one pass.
 //
 //   bench_tint [ROUNDS]
-#include "TintBlend.h"
+#include "render/TintBlend.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -3,10 +3,10 @@
 // covers the whole rectangle (a sky). Asking must be conservative: a fill
 // that fades, is masked, filtered or stops short of the rectangle hides
 // nothing.
-#include "Clip.h"
+#include "display/Clip.h"
 #include "MovieBuilder.h"
 #include "Player.h"
-#include "Renderer.h"
+#include "render/Renderer.h"
 
 #include <QImage>
 #include <QTest>

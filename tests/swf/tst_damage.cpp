@@ -5,7 +5,7 @@
 // picture when little changes.
 #include "MovieBuilder.h"
 #include "Player.h"
-#include "RasterCache.h"
+#include "render/RasterCache.h"
 
 #include <QDir>
 #include <QDirIterator>

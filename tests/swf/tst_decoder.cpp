@@ -2,7 +2,7 @@
 // hostile input (truncation, lying lengths, compression bombs, runaway
 // sprites and scripts) that must end quickly with an error or a bounded
 // result.
-#include "Clip.h"
+#include "display/Clip.h"
 #include "MovieBuilder.h"
 #include "Player.h"
 

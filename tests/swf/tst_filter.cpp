@@ -1,7 +1,7 @@
 // Bitmap filters: decoding of the filter list, and what each filter does to
 // a picture.
-#include "BitReader.h"
-#include "Filter.h"
+#include "decode/BitReader.h"
+#include "render/Filter.h"
 
 #include <QtEndian>
 #include <QtTest>

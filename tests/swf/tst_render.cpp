@@ -3,7 +3,7 @@
 // placement.
 #include "MovieBuilder.h"
 #include "Player.h"
-#include "Renderer.h"
+#include "render/Renderer.h"
 
 #include <QPainter>
 #include <QtTest>

@@ -1,6 +1,6 @@
 // Timeline semantics on hand-built movies: looping, actions, labels,
 // sprites' own timelines, move/replace/remove, targets.
-#include "Clip.h"
+#include "display/Clip.h"
 #include "MovieBuilder.h"
 #include "Player.h"
 

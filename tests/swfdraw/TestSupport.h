@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CharacterDecoder.h"
+#include "decode/CharacterDecoder.h"
 
 #include <QImage>
 #include <QPainter>

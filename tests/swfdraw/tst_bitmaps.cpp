@@ -1,5 +1,5 @@
-#include "BitmapCharacter.h"
-#include "BitmapDecoder.h"
+#include "character/BitmapCharacter.h"
+#include "decode/BitmapDecoder.h"
 #include "SwfWriter.h"
 #include "TestSupport.h"
 

@@ -1,5 +1,5 @@
 // Shapes drawn from the raster cache look like shapes drawn directly.
-#include "RasterCache.h"
+#include "render/RasterCache.h"
 #include "SwfWriter.h"
 #include "TestSupport.h"
 

@@ -1,6 +1,6 @@
 // The cache of drawn shapes across the frames of a story.
 #include "Player.h"
-#include "RasterCache.h"
+#include "render/RasterCache.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "CoverageFill.h"
+#include "render/CoverageFill.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "RasterCache.h"
+#include "render/RasterCache.h"
 #include "SwfWriter.h"
 #include "TestSupport.h"
 

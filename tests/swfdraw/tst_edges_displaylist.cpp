@@ -1,4 +1,4 @@
-#include "Clip.h"
+#include "display/Clip.h"
 #include "Player.h"
 #include "SwfWriter.h"
 #include "TestSupport.h"

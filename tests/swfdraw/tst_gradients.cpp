@@ -1,4 +1,4 @@
-#include "Gradient.h"
+#include "render/Gradient.h"
 #include "SwfWriter.h"
 #include "TestSupport.h"
 

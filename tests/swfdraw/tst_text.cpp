@@ -1,5 +1,5 @@
-#include "EditTextCharacter.h"
-#include "FontCharacter.h"
+#include "character/EditTextCharacter.h"
+#include "character/FontCharacter.h"
 #include "SwfWriter.h"
 #include "TestSupport.h"
 

@@ -1,12 +1,12 @@
 // Text field layout as players do it: whole-twip advances, kerning and
 // letter spacing, justified lines, words broken when wider than the field,
 // the frame of bordered fields, text colours, and fonts of the system.
-#include "DeviceFont.h"
-#include "EditTextCharacter.h"
-#include "FontCharacter.h"
+#include "character/DeviceFont.h"
+#include "character/EditTextCharacter.h"
+#include "character/FontCharacter.h"
 #include "SwfWriter.h"
 #include "TestSupport.h"
-#include "TextDecoder.h"
+#include "decode/TextDecoder.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,6 +1,6 @@
 // Tinting a picture and compositing it in one pass gives the bytes that
 // tinting it into an image and drawing that with QPainter give.
-#include "TintBlend.h"
+#include "render/TintBlend.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -2,7 +2,7 @@
 // what its header and tags hold. Used by the corpus checks and by people
 // looking at content.
 #include "Player.h"
-#include "TagNames.h"
+#include "decode/TagNames.h"
 
 #include <QGuiApplication>
 #include <QImage>
