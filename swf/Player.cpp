@@ -1,6 +1,9 @@
 #include "Player.h"
 
+#include "character/ButtonCharacter.h"
+#include "display/ButtonTracker.h"
 #include "display/Clip.h"
+#include "decode/ActionDecoder.h"
 #include "decode/DecodeError.h"
 #include "render/FrameDamage.h"
 #include "Movie.h"
@@ -28,26 +31,49 @@ Clip *resolveTarget(Clip *from, Clip *root, const QString &path)
         at = root;
         rest = rest.mid(1);
     }
-    const QStringList parts = rest.split(QRegularExpression(QStringLiteral("[/.:]")),
-                                         Qt::SkipEmptyParts);
-    for (int i = 0; i < parts.size() && at; ++i) {
-        const QString &part = parts.at(i);
-        if (part.compare(u"_root", Qt::CaseInsensitive) == 0
-            || part.compare(u"_level0", Qt::CaseInsensitive) == 0) {
-            at = root;
-        } else if (part == u".." || part.compare(u"_parent", Qt::CaseInsensitive) == 0) {
-            at = at->parent();
-        } else if (part.compare(u"this", Qt::CaseInsensitive) != 0) {
-            at = at->child(part);
+    // "../a" climbs by whole slash segments; within one, dots and colons
+    // part the names.
+    for (const QString &segment : rest.split(u'/', Qt::SkipEmptyParts)) {
+        if (segment == u"..") {
+            at = at ? at->parent() : nullptr;
+            continue;
+        }
+        const QStringList parts = segment.split(QRegularExpression(QStringLiteral("[.:]")), Qt::SkipEmptyParts);
+        for (const QString &part : parts) {
+            if (!at)
+                break;
+            if (part.compare(u"_root", Qt::CaseInsensitive) == 0
+                || part.compare(u"_level0", Qt::CaseInsensitive) == 0) {
+                at = root;
+            } else if (part.compare(u"_parent", Qt::CaseInsensitive) == 0) {
+                at = at->parent();
+            } else if (part.compare(u"this", Qt::CaseInsensitive) != 0) {
+                at = at->child(part);
+            }
         }
     }
     return at;
+}
+
+// Twips to target pixels with the whole stage visible and centred; false
+// when the target has no room for it.
+bool showAll(const QRectF &stage, const QRectF &target, const QTransform &outer, Matrix *toDevice)
+{
+    const double scale = std::min(target.width() / stage.width(), target.height() / stage.height());
+    if (!(scale > 0) || !std::isfinite(scale))
+        return false;
+    const double dx = target.x() + (target.width() - stage.width() * scale) / 2 - stage.x() * scale;
+    const double dy = target.y() + (target.height() - stage.height() * scale) / 2 - stage.y() * scale;
+    *toDevice = QTransform(scale, 0, 0, scale, dx, dy) * outer;
+    return true;
 }
 
 } // namespace
 
 struct Player::State
 {
+    explicit State(const Movie &movie, ButtonTracker::Fire fire) : tracker(movie, std::move(fire)) {}
+
     ClipWorld world;
     std::shared_ptr<Clip> root;
     bool antialias = true;
@@ -55,6 +81,14 @@ struct Player::State
     FrameDamage damage;
     qint64 damagedImage = 0;
     bool damagedAntialias = true;
+    ButtonTracker tracker;
+    // Button actions waiting for the input step that fired them to end.
+    struct ButtonActions
+    {
+        std::weak_ptr<Clip> timeline;
+        QByteArray code;
+    };
+    std::vector<ButtonActions> buttonActions;
 
     void runActions()
     {
@@ -65,21 +99,25 @@ struct Player::State
             std::shared_ptr<Clip> owner = pending.clip.lock();
             if (!owner)
                 continue; // removed by an earlier action of this tick
-            Clip *target = owner.get();
-            for (const Action &a : *pending.actions) {
-                if (--budget <= 0 || world.overBudget())
-                    break;
-                if (a.op == Action::Op::SetTarget) {
-                    target = a.text.isEmpty() ? owner.get()
-                                              : resolveTarget(owner.get(), root.get(), a.text);
-                    continue;
-                }
-                if (!target)
-                    continue; // actions aimed at a missing clip do nothing
-                run(*target, a);
-            }
+            runList(*owner, *pending.actions, budget);
         }
         world.pending.clear();
+    }
+
+    void runList(Clip &owner, const std::vector<Action> &actions, int &budget)
+    {
+        Clip *target = &owner;
+        for (const Action &a : actions) {
+            if (--budget <= 0 || world.overBudget())
+                break;
+            if (a.op == Action::Op::SetTarget) {
+                target = a.text.isEmpty() ? &owner : resolveTarget(&owner, root.get(), a.text);
+                continue;
+            }
+            if (!target)
+                continue; // actions aimed at a missing clip do nothing
+            run(*target, a);
+        }
     }
 
     static void run(Clip &clip, const Action &a)
@@ -109,7 +147,11 @@ struct Player::State
     }
 };
 
-Player::Player(std::shared_ptr<const Movie> movie) : m_movie(std::move(movie)), m_state(new State)
+Player::Player(std::shared_ptr<const Movie> movie)
+    : m_movie(std::move(movie)),
+      m_state(new State(*m_movie, [this](ButtonInstance &button, Clip &parent, int transition, int key) {
+          buttonEvent(button, parent, transition, key);
+      }))
 {
     m_state->world.movie = m_movie.get();
     m_state->root = std::make_shared<Clip>(m_state->world, &m_movie->timeline(), nullptr, 0);
@@ -165,6 +207,117 @@ void Player::advance()
     m_state->world.startTick();
     m_state->root->advance();
     m_state->runActions();
+    // Buttons that moved, came or went under a still pointer.
+    m_state->tracker.update(*m_state->root);
+    finishInput();
+}
+
+namespace {
+
+QPointF toTwips(const MovieInfo &info, const QPointF &stagePixels)
+{
+    return info.stage.topLeft() + stagePixels * 20;
+}
+
+} // namespace
+
+void Player::mouseMove(const QPointF &stagePixels)
+{
+    const QPointF twips = toTwips(info(), stagePixels);
+    if (info().stage.contains(twips))
+        m_state->tracker.moveTo(*m_state->root, twips);
+    else
+        m_state->tracker.leave(*m_state->root);
+    finishInput();
+}
+
+void Player::mousePress(const QPointF &stagePixels)
+{
+    mouseMove(stagePixels);
+    m_state->tracker.press(*m_state->root);
+    finishInput();
+}
+
+void Player::mouseRelease(const QPointF &stagePixels)
+{
+    mouseMove(stagePixels);
+    m_state->tracker.release(*m_state->root);
+    finishInput();
+}
+
+void Player::mouseLeave()
+{
+    m_state->tracker.leave(*m_state->root);
+    finishInput();
+}
+
+void Player::keyPress(int key)
+{
+    // Key codes came with version 4; older buttons answer no key.
+    if (key <= 0 || key > 127 || info().version < 4)
+        return;
+    m_state->tracker.keyPress(*m_state->root, key);
+    finishInput();
+}
+
+bool Player::overActiveButton() const { return m_state->tracker.overActiveButton(); }
+
+void Player::buttonEvent(ButtonInstance &button, Clip &parent, int transition, int key)
+{
+    for (const ButtonCharacter::CondAction &a : button.character().actions()) {
+        const bool answers = transition ? (a.transitions & transition) != 0 : (key && a.key == key);
+        if (answers)
+            m_state->buttonActions.push_back({parent.weak_from_this(), a.code});
+    }
+    if (transition)
+        startButtonSound(button.character().id(), transition);
+}
+
+void Player::finishInput()
+{
+    // Actions change what lies under the pointer, which may fire more
+    // transitions and queue more actions: a few rounds, then the rest
+    // waits for the next frame.
+    for (int round = 0; round < 4 && !m_state->buttonActions.empty(); ++round) {
+        std::vector<State::ButtonActions> queued;
+        queued.swap(m_state->buttonActions);
+        for (const State::ButtonActions &q : queued) {
+            if (std::shared_ptr<Clip> timeline = q.timeline.lock())
+                runActions(*timeline, q.code, info().version);
+        }
+        m_state->tracker.update(*m_state->root);
+    }
+    m_state->buttonActions.clear();
+}
+
+void Player::runActions(Clip &timeline, const QByteArray &code, int swfVersion)
+{
+    std::vector<Action> actions;
+    try {
+        BitReader reader(code, swfVersion);
+        actions = decodeActions(reader);
+    } catch (const DecodeError &) {
+        return;                      // a broken block does nothing
+    }
+    int budget = MaxActionsPerTick;
+    m_state->runList(timeline, actions, budget);
+    m_state->runActions();
+}
+
+void Player::startButtonSound(int buttonId, int transition)
+{
+    // The movie's sounds are not played yet.
+    Q_UNUSED(buttonId);
+    Q_UNUSED(transition);
+}
+
+QPointF Player::stagePixelAt(const QPointF &point, const QRectF &target) const
+{
+    const MovieInfo &i = info();
+    Matrix toTarget;
+    if (!showAll(i.stage, target, QTransform(), &toTarget) || !toTarget.isInvertible())
+        return {-1, -1};
+    return (toTarget.inverted().map(point) - i.stage.topLeft()) / 20;
 }
 
 int Player::currentFrame() const { return m_state->root->frame() + 1; }
@@ -173,22 +326,6 @@ void Player::setAntialiased(bool on) { m_state->antialias = on; }
 bool Player::antialiased() const { return m_state->antialias; }
 const Clip &Player::rootClip() const { return *m_state->root; }
 
-namespace {
-
-// Twips to target pixels with the whole stage visible and centred; false
-// when the target has no room for it.
-bool showAll(const QRectF &stage, const QRectF &target, const QTransform &outer, Matrix *toDevice)
-{
-    const double scale = std::min(target.width() / stage.width(), target.height() / stage.height());
-    if (!(scale > 0) || !std::isfinite(scale))
-        return false;
-    const double dx = target.x() + (target.width() - stage.width() * scale) / 2 - stage.x() * scale;
-    const double dy = target.y() + (target.height() - stage.height() * scale) / 2 - stage.y() * scale;
-    *toDevice = QTransform(scale, 0, 0, scale, dx, dy) * outer;
-    return true;
-}
-
-} // namespace
 
 void Player::render(QPainter &painter, const QRectF &target) const
 {

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QPointF>
 #include <QRectF>
 #include <QRegion>
 #include <QString>
@@ -14,6 +15,7 @@ class QPainter;
 
 namespace swf {
 
+class ButtonInstance;
 class Clip;
 class Movie;
 
@@ -56,8 +58,38 @@ public:
     // The main timeline's display list, for tests and inspection tools.
     const Clip &rootClip() const;
 
+    // The pointer and the keyboard, for the movie's buttons. Points are in
+    // stage pixels: 1/20 of the movie's twips, from the stage's top left.
+    // Actions the buttons run (and the frames they go to) run before these
+    // return.
+    void mouseMove(const QPointF &stagePixels);
+    void mousePress(const QPointF &stagePixels);
+    void mouseRelease(const QPointF &stagePixels);
+    void mouseLeave();                // the pointer left the movie
+    // `key`: 1 to 19 for the special keys (left 1, right 2, home 3, end 4,
+    // insert 5, delete 6, backspace 8, enter 13, up 14, down 15, page up
+    // 16, page down 17, tab 18, escape 19), 32 to 126 for the characters.
+    void keyPress(int key);
+    // Whether the pointer is over an enabled button (or holds one pressed):
+    // the place for a pointing hand.
+    bool overActiveButton() const;
+    // The stage pixel shown at `point` when the stage is drawn ShowAll into
+    // `target` (both in the same coordinates); outside the stage when the
+    // point lies in the margin.
+    QPointF stagePixelAt(const QPointF &point, const QRectF &target) const;
+
 private:
     explicit Player(std::shared_ptr<const Movie> movie);
+    // Runs a block of action bytecode (the ACTIONRECORDs of a button's
+    // condition) on `timeline`, for a movie of version `swfVersion`.
+    void runActions(Clip &timeline, const QByteArray &code, int swfVersion);
+    // A button's transition that DefineButtonSound gives a sound.
+    void startButtonSound(int buttonId, int transition);
+    // What the button tracker reports: the button's actions for it queued.
+    void buttonEvent(ButtonInstance &button, Clip &parent, int transition, int key);
+    // Runs the button actions the input step queued, then the frame actions
+    // they queued, and takes a new look at what lies under the pointer.
+    void finishInput();
     struct State;
     std::shared_ptr<const Movie> m_movie;
     std::unique_ptr<State> m_state;

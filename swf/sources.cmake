@@ -11,6 +11,7 @@ set(SWF_SOURCES
     decode/ActionDecoder.cpp decode/ActionDecoder.h
     decode/BitReader.cpp decode/BitReader.h
     decode/BitmapDecoder.cpp decode/BitmapDecoder.h
+    decode/ButtonDecoder.cpp decode/ButtonDecoder.h
     decode/CharacterDecoder.cpp decode/CharacterDecoder.h
     decode/DecodeError.h
     decode/Decompress.cpp decode/Decompress.h
@@ -21,7 +22,7 @@ set(SWF_SOURCES
     # character/: what the dictionary holds (shapes, morphs, bitmaps, fonts,
     # texts, sprites, buttons) and how each is drawn.
     character/BitmapCharacter.cpp character/BitmapCharacter.h
-    character/ButtonCharacter.h
+    character/ButtonCharacter.cpp character/ButtonCharacter.h
     character/DeviceFont.cpp character/DeviceFont.h
     character/EditTextCharacter.cpp character/EditTextCharacter.h
     character/FillStyle.cpp character/FillStyle.h
@@ -34,8 +35,12 @@ set(SWF_SOURCES
     character/ShapeEdge.h
     character/SpriteCharacter.h
     character/TextCharacter.cpp character/TextCharacter.h
-    # display/: timelines being played and their display lists.
+    # display/: timelines being played, their display lists, and the
+    # buttons the pointer drives.
+    display/ButtonInstance.cpp display/ButtonInstance.h
+    display/ButtonTracker.cpp display/ButtonTracker.h
     display/Clip.cpp display/Clip.h
+    display/HitTest.cpp display/HitTest.h
     display/Timeline.h
     # render/: pixels (the display list walk, anti-aliased fills, gradients,
     # the raster cache, filters, damage between frames).

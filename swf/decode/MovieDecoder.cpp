@@ -1,7 +1,7 @@
 #include "decode/MovieDecoder.h"
 
 #include "decode/ActionDecoder.h"
-#include "character/ButtonCharacter.h"
+#include "decode/ButtonDecoder.h"
 #include "decode/Decompress.h"
 #include "character/SpriteCharacter.h"
 #include "decode/TagNames.h"
@@ -236,47 +236,16 @@ void MovieDecoder::readSprite(BitReader &body)
 
 void MovieDecoder::readButton(int code, BitReader &body)
 {
-    const int id = body.u16();
-    if (code == TagDefineButton2) {
-        body.u8();  // track as menu
-        body.u16(); // offset of the actions
-    }
-    std::vector<ButtonCharacter::Record> up;
-    while (true) {
-        const int flags = body.u8();
-        if (flags == 0)
-            break;
-        ButtonCharacter::Record rec;
-        rec.characterId = body.u16();
-        rec.depth = body.u16();
-        rec.matrix = body.matrix();
-        if (code == TagDefineButton2) {
-            rec.cxform = body.cxform(true);
-            if (flags & 0x10)
-                rec.filters = std::make_shared<const std::vector<Filter>>(Filter::readList(body));
-            if (flags & 0x20)
-                rec.blendMode = body.u8();
-        }
-        if (flags & 0x01)
-            up.push_back(rec);
-    }
-    std::stable_sort(up.begin(), up.end(),
-                     [](const auto &a, const auto &b) { return a.depth < b.depth; });
-    if (!m_movie->m_dictionary.contains(id))
-        m_movie->m_dictionary.insert(id, std::make_shared<ButtonCharacter>(id, std::move(up)));
+    CharacterPtr button = buttondecoder::decodeButton(code, body);
+    if (!m_movie->m_dictionary.contains(button->id()))
+        m_movie->m_dictionary.insert(button->id(), std::move(button));
 }
 
 void MovieDecoder::readButtonCxform(BitReader &body)
 {
-    const int id = body.u16();
-    const ColorTransform cx = body.cxform(false);
-    auto existing = std::dynamic_pointer_cast<const ButtonCharacter>(m_movie->m_dictionary.value(id));
-    if (!existing)
-        return;
-    std::vector<ButtonCharacter::Record> up = existing->upState();
-    for (auto &rec : up)
-        rec.cxform = cx;
-    m_movie->m_dictionary.insert(id, std::make_shared<ButtonCharacter>(id, std::move(up)));
+    const int id = BitReader(body).u16();
+    if (CharacterPtr amended = buttondecoder::withCxform(m_movie->m_dictionary.value(id), body))
+        m_movie->m_dictionary.insert(id, std::move(amended));
 }
 
 } // namespace swf

@@ -1,6 +1,6 @@
 #include "display/Clip.h"
 
-#include "character/ButtonCharacter.h"
+#include "display/ButtonInstance.h"
 #include "Movie.h"
 #include "character/SpriteCharacter.h"
 
@@ -115,10 +115,14 @@ Clip *Clip::child(const QString &name) const
 void Clip::place(int depth, int characterId, const Matrix &matrix, const ColorTransform &cxform,
                  int blendMode, const FilterList &filters)
 {
-    // Like a timeline, a button keeps the first record at a depth.
-    if (m_objects.count(depth))
-        return;
-    if (DisplayObject *object = create(depth, characterId)) {
+    DisplayObject *object = nullptr;
+    if (auto it = m_objects.find(depth); it != m_objects.end() && it->second.characterId == characterId) {
+        object = &it->second;
+    } else {
+        erase(depth);
+        object = create(depth, characterId);
+    }
+    if (object) {
         object->matrix = matrix;
         object->cxform = cxform;
         object->blendMode = blendMode;
@@ -207,6 +211,7 @@ bool Clip::initialise(DisplayObject &object, int characterId)
 void Clip::instantiate(DisplayObject &object)
 {
     object.clip.reset();
+    object.button.reset();
     if (!object.character || m_nesting >= ClipWorld::MaxNesting)
         return;
     if (object.character->type() == Character::Type::Sprite) {
@@ -214,11 +219,9 @@ void Clip::instantiate(DisplayObject &object)
         object.clip = std::make_shared<Clip>(m_world, &sprite->timeline(), this, m_nesting + 1);
         object.clip->start();
     } else if (object.character->type() == Character::Type::Button) {
-        auto button = static_cast<const ButtonCharacter *>(object.character.get());
-        object.clip = std::make_shared<Clip>(m_world, nullptr, this, m_nesting + 1);
-        for (const auto &record : button->upState())
-            object.clip->place(record.depth, record.characterId, record.matrix, record.cxform,
-                               record.blendMode, record.filters);
+        object.button = std::make_shared<ButtonInstance>(
+            m_world, std::static_pointer_cast<const ButtonCharacter>(object.character), this, m_nesting + 1);
+        object.clip = object.button->stateClip();
     }
 }
 

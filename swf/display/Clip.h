@@ -9,6 +9,7 @@
 
 namespace swf {
 
+class ButtonInstance;
 class Clip;
 class Movie;
 
@@ -27,6 +28,7 @@ struct DisplayObject
     bool visible = true;             // hidden objects still run their timelines
     QString name;
     std::shared_ptr<Clip> clip;      // sprites and buttons: their own display list
+    std::shared_ptr<ButtonInstance> button; // buttons: the state shown in `clip`, the pointer
     unsigned long long bornTick = 0; // objects do not advance on the tick that placed them
     int placedFrame = -1;            // the parent's frame whose tag placed it; -1: not a timeline's
     // Movies up to version 5 keep a second placement at a taken depth: the
@@ -105,9 +107,12 @@ public:
     // A child clip by instance name (case-insensitive), or null.
     Clip *child(const QString &name) const;
 
-    // Places an object outside any timeline (a button's up state).
+    // Places an object outside any timeline (a button's state): the
+    // character already at `depth` stays and takes the new placement,
+    // another one is replaced.
     void place(int depth, int characterId, const Matrix &matrix, const ColorTransform &cxform,
                int blendMode, const FilterList &filters);
+    void remove(int depth) { erase(depth); }
 
 private:
     void runCommands(int frame);

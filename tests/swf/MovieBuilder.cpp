@@ -232,6 +232,87 @@ MovieBuilder &MovieBuilder::move(int depth, std::optional<int> id, std::optional
     return tag(26, body);
 }
 
+MovieBuilder &MovieBuilder::placeMatrix(int depth, int id, double a, double b, double c, double d, int tx,
+                                        int ty)
+{
+    QByteArray body;
+    body.append(char(0x02 | 0x04));
+    u16(body, depth);
+    u16(body, id);
+    auto fixed = [](double v) { return quint32(qint64(v * 65536)) & 0x7fffffff; };
+    Bits m;
+    m.put(1, 1);
+    m.put(31, 5);
+    m.put(fixed(a), 31);
+    m.put(fixed(d), 31);
+    m.put(1, 1);
+    m.put(31, 5);
+    m.put(fixed(b), 31);
+    m.put(fixed(c), 31);
+    m.put(20, 5);
+    m.put(quint32(tx) & 0xfffff, 20);
+    m.put(quint32(ty) & 0xfffff, 20);
+    body.append(m.take());
+    return tag(26, body);
+}
+
+MovieBuilder &MovieBuilder::setVisible(int depth, bool visible)
+{
+    QByteArray body;
+    body.append(char(0x01));          // move
+    body.append(char(0x20));          // visibility
+    u16(body, depth);
+    body.append(char(visible ? 1 : 0));
+    return tag(70, body);
+}
+
+namespace {
+
+QByteArray buttonRecords(const std::vector<MovieBuilder::ButtonRecord> &records, bool withCxform)
+{
+    QByteArray out;
+    for (const auto &r : records) {
+        out.append(char(r.states));
+        u16(out, r.id);
+        u16(out, r.depth);
+        out.append(translate(r.tx));
+        if (withCxform)
+            out.append(char(0));      // CXFORMWITHALPHA with nothing in it
+    }
+    out.append(char(0));
+    return out;
+}
+
+} // namespace
+
+MovieBuilder &MovieBuilder::button2(int id, const std::vector<ButtonRecord> &records,
+                                    const std::vector<ButtonAction> &actions, bool trackAsMenu)
+{
+    QByteArray body;
+    u16(body, id);
+    body.append(char(trackAsMenu ? 1 : 0));
+    const QByteArray recordBytes = buttonRecords(records, true);
+    u16(body, actions.empty() ? 0 : int(2 + recordBytes.size()));
+    body.append(recordBytes);
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        const QByteArray code = actions[i].records + QByteArray(1, 0);
+        u16(body, i + 1 == actions.size() ? 0 : int(4 + code.size()));
+        body.append(char(actions[i].transitions & 0xff));
+        body.append(char((actions[i].key << 1) | ((actions[i].transitions >> 8) & 1)));
+        body.append(code);
+    }
+    return tag(34, body);
+}
+
+MovieBuilder &MovieBuilder::button1(int id, const std::vector<ButtonRecord> &records, const QByteArray &actions)
+{
+    QByteArray body;
+    u16(body, id);
+    body.append(buttonRecords(records, false));
+    body.append(actions).append(char(0));
+    return tag(7, body);
+}
+
 MovieBuilder &MovieBuilder::remove(int depth)
 {
     QByteArray body;

@@ -42,9 +42,35 @@ public:
     // PlaceObject2 of a character with its alpha multiplied by
     // `alphaMult` / 256.
     MovieBuilder &placeFaded(int depth, int id, int alphaMult);
+    // PlaceObject2 with a whole matrix: scale and rotation factors, then
+    // the translation in twips.
+    MovieBuilder &placeMatrix(int depth, int id, double a, double b, double c, double d, int tx, int ty);
+    // PlaceObject3 moving the object at `depth` and showing or hiding it.
+    MovieBuilder &setVisible(int depth, bool visible);
     MovieBuilder &move(int depth, std::optional<int> id, std::optional<int> tx);
     MovieBuilder &remove(int depth);
     MovieBuilder &label(const QString &name);
+    // A button's character in some of its states (ButtonCharacter::State
+    // flags), moved right by `tx` twips.
+    struct ButtonRecord
+    {
+        int states;
+        int id;
+        int depth;
+        int tx = 0;
+    };
+    // A button's actions: the transitions (ButtonCharacter::Transition
+    // flags) or key it answers, and action records (the closing 0 is added).
+    struct ButtonAction
+    {
+        int transitions;
+        int key;
+        QByteArray records;
+    };
+    MovieBuilder &button2(int id, const std::vector<ButtonRecord> &records,
+                          const std::vector<ButtonAction> &actions = {}, bool trackAsMenu = false);
+    // DefineButton: one list of actions, run on the release.
+    MovieBuilder &button1(int id, const std::vector<ButtonRecord> &records, const QByteArray &actions);
     // DoAction from raw action bytes (the closing 0 is added).
     MovieBuilder &actions(const QByteArray &records);
 
