@@ -157,10 +157,13 @@ void applyAlphaPlane(QImage &image, const QByteArray &compressedAlpha)
     for (int y = 0; y < image.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
+            // The authoring tool stores the colours premultiplied already;
+            // players hold them to the alpha, which JPEG's losses (or a tool
+            // that did not premultiply) may leave them above.
             const int alphaValue = *a++;
             const QRgb p = line[x];
-            line[x] = qRgba(qRed(p) * alphaValue / 255, qGreen(p) * alphaValue / 255,
-                            qBlue(p) * alphaValue / 255, alphaValue);
+            line[x] = qRgba(std::min(qRed(p), alphaValue), std::min(qGreen(p), alphaValue),
+                            std::min(qBlue(p), alphaValue), alphaValue);
         }
     }
 }

@@ -31,8 +31,9 @@ QImage decodePicture(const QByteArray &data, const QByteArray &jpegTables = {});
 // plane; PNG and GIF data carry their own.
 QImage decodePictureWithAlpha(const QByteArray &data, const QByteArray &compressedAlpha);
 
-// Multiplies the image by a zlib-compressed plane of one alpha byte per
-// pixel. A plane that cannot be read leaves the image opaque.
+// Gives the image a zlib-compressed plane of one alpha byte per pixel, its
+// colours taken as premultiplied by it already. A plane that cannot be
+// read leaves the image opaque.
 void applyAlphaPlane(QImage &image, const QByteArray &compressedAlpha);
 
 // The body of DefineBitsLossless (1) or 2 after the character id.

@@ -159,11 +159,24 @@ void BitmapTest::jpeg3AlphaPlane()
         QCOMPARE(image.size(), QSize(16, 8));
         QVERIFY(testsupport::near(raw(image, 1, 1), QColor(255, 0, 0), 12));
         QCOMPARE(qAlpha(raw(image, 1, 1)), 255);
-        // Half alpha, premultiplied: half the red.
+        // Half alpha: the colours are premultiplied already, and no
+        // channel can exceed the alpha.
         QCOMPARE(qAlpha(raw(image, 5, 1)), 128);
         QVERIFY2(std::abs(qRed(raw(image, 5, 1)) - 128) <= 8, testsupport::describe(raw(image, 5, 1)));
         QCOMPARE(raw(image, 12, 1), qRgba(0, 0, 0, 0));
     }
+
+    // Grey 96 premultiplied by half alpha is grey 192 at half strength:
+    // over white it shows 96 + 255 / 2, and it is not darkened a second time.
+    QImage grey(16, 8, QImage::Format_RGB32);
+    grey.fill(QColor(96, 96, 96));
+    const QByteArray greyJpeg = encode(grey, "JPEG");
+    SwfWriter w;
+    w.u16(3).u32(std::uint32_t(greyJpeg.size())).bytes(greyJpeg).bytes(zlib(QByteArray(128, char(128))));
+    const auto bitmap = decode(35, w.data());
+    QVERIFY2(std::abs(qGreen(raw(bitmapOf(bitmap), 8, 4)) - 96) <= 4, testsupport::describe(raw(bitmapOf(bitmap), 8, 4)));
+    const QImage drawn = render(*bitmap, {16, 8});
+    QVERIFY2(testsupport::near(drawn.pixel(8, 4), QColor(223, 223, 223), 5), testsupport::describe(drawn.pixel(8, 4)));
 }
 
 void BitmapTest::pngAndGifInJpeg2()
