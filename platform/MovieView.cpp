@@ -2,6 +2,8 @@
 
 #include "Player.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
 
@@ -11,6 +13,33 @@ namespace {
 // Far behind its schedule (a stalled machine), a movie starts its clock
 // again rather than running through every missed frame at once.
 constexpr double MaxCatchUpSeconds = 1.0;
+
+// The movie's code for a key: 1 to 19 for the special keys, 32 to 126 for
+// the characters typed (shift taken into account); 0 for the others.
+int movieKey(const QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Left: return 1;
+    case Qt::Key_Right: return 2;
+    case Qt::Key_Home: return 3;
+    case Qt::Key_End: return 4;
+    case Qt::Key_Insert: return 5;
+    case Qt::Key_Delete: return 6;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Return: case Qt::Key_Enter: return 13;
+    case Qt::Key_Up: return 14;
+    case Qt::Key_Down: return 15;
+    case Qt::Key_PageUp: return 16;
+    case Qt::Key_PageDown: return 17;
+    case Qt::Key_Tab: return 18;
+    case Qt::Key_Escape: return 19;
+    default: break;
+    }
+    const QString text = event->text();
+    if (text.size() == 1 && text.at(0).unicode() >= 32 && text.at(0).unicode() <= 126)
+        return text.at(0).unicode();
+    return 0;
+}
 
 double frameRateOf(const swf::Player &player)
 {
@@ -25,6 +54,9 @@ MovieView::MovieView(QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Buttons light up under the pointer without a press.
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &MovieView::tick);
@@ -37,6 +69,7 @@ bool MovieView::load(const QString &path)
     stop();
     QString error;
     m_player = swf::Player::load(path, &error);
+    updateCursor();
     m_frame = QImage();
     m_frameStale = true;
     update();
@@ -47,6 +80,7 @@ void MovieView::clear()
 {
     stop();
     m_player.reset();
+    updateCursor();
     m_frame = QImage();
     m_frameStale = true;
     update();
@@ -100,6 +134,8 @@ void MovieView::tick()
     if (steps > 0) {
         m_framesRun += steps;
         refresh();
+        // A button may have moved under a still pointer.
+        afterInput();
     }
     scheduleNext();
 }
@@ -158,6 +194,89 @@ void MovieView::paintEvent(QPaintEvent *)
     // pixel, without marking the image (which would make the player draw
     // all of it next time).
     painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size())), m_frame);
+}
+
+} // namespace platform
+
+namespace platform {
+
+QPointF MovieView::stagePixels(const QPointF &point) const
+{
+    return m_player->stagePixelAt(point, QRectF(rect()));
+}
+
+void MovieView::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (!m_player)
+        return;
+    m_player->mouseMove(stagePixels(event->position()));
+    afterInput();
+}
+
+void MovieView::mousePressEvent(QMouseEvent *event)
+{
+    // Kept here, whichever button: the window below must not take a press
+    // on the movie for one of its own (the slots' drag starts from presses).
+    event->accept();
+    if (!m_player || event->button() != Qt::LeftButton)
+        return;
+    m_player->mousePress(stagePixels(event->position()));
+    afterInput();
+}
+
+void MovieView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click is a press like the first.
+    mousePressEvent(event);
+}
+
+void MovieView::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (!m_player || event->button() != Qt::LeftButton)
+        return;
+    m_player->mouseRelease(stagePixels(event->position()));
+    afterInput();
+}
+
+void MovieView::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    if (!m_player)
+        return;
+    m_player->mouseLeave();
+    afterInput();
+}
+
+void MovieView::keyPressEvent(QKeyEvent *event)
+{
+    const int key = movieKey(event);
+    if (!m_player || !key || !m_player->keyPress(key)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    afterInput();
+}
+
+void MovieView::afterInput()
+{
+    if (m_player)
+        refresh();
+    updateCursor();
+}
+
+void MovieView::updateCursor()
+{
+    const bool hand = m_player && m_player->overActiveButton();
+    if (hand == m_handCursor)
+        return;
+    m_handCursor = hand;
+    if (hand)
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
 }
 
 } // namespace platform

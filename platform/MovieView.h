@@ -21,6 +21,12 @@ namespace platform {
 // frame draws into it only what changed, and only those pixels are shown
 // again. A halted movie, or a playing one between changes, costs one image
 // copy per paint and no rendering.
+//
+// The mouse over the view (and the touch that Qt turns into mouse input)
+// goes to the movie's buttons, halted or playing, and the pointer becomes
+// a hand over one that answers it; the view keeps those events to itself,
+// so a press on it reaches no control below. Keys reach the movie while the
+// view has the focus; those no button answers go on to the window.
 class MovieView : public QWidget
 {
     Q_OBJECT
@@ -42,8 +48,18 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    QPointF stagePixels(const QPointF &point) const;
+    // Shows what the input changed, and the pointer it calls for.
+    void afterInput();
+    void updateCursor();
     void tick();
     void scheduleNext();
     void refresh();
@@ -57,6 +73,7 @@ private:
     QImage m_frame;             // the stage as last rendered, at the widget's size
     bool m_frameStale = true;   // m_frame lags behind the player
     int m_renderCount = 0;
+    bool m_handCursor = false;
 };
 
 } // namespace platform

@@ -251,13 +251,15 @@ void Player::mouseLeave()
     finishInput();
 }
 
-void Player::keyPress(int key)
+bool Player::keyPress(int key)
 {
     // Key codes came with version 4; older buttons answer no key.
     if (key <= 0 || key > 127 || info().version < 4)
-        return;
+        return false;
     m_state->tracker.keyPress(*m_state->root, key);
+    const bool answered = !m_state->buttonActions.empty();
     finishInput();
+    return answered;
 }
 
 bool Player::overActiveButton() const { return m_state->tracker.overActiveButton(); }

@@ -69,7 +69,8 @@ public:
     // `key`: 1 to 19 for the special keys (left 1, right 2, home 3, end 4,
     // insert 5, delete 6, backspace 8, enter 13, up 14, down 15, page up
     // 16, page down 17, tab 18, escape 19), 32 to 126 for the characters.
-    void keyPress(int key);
+    // True when a button answered it.
+    bool keyPress(int key);
     // Whether the pointer is over an enabled button (or holds one pressed):
     // the place for a pointing hand.
     bool overActiveButton() const;

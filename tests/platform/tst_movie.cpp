@@ -1,5 +1,7 @@
 #include "ScratchFolder.h"
 #include "Form.h"
+#include "Image.h"
+#include "MovieBuilder.h"
 #include "MovieControl.h"
 #include "MovieView.h"
 #include "Twips.h"
@@ -224,6 +226,62 @@ private slots:
             }
         }
         QVERIFY2(wrong <= 20, qPrintable(QStringLiteral("%1 pixels differ, by up to %2").arg(wrong).arg(worst)));
+    }
+
+    void buttonsTakeTheMouseAndKeys()
+    {
+        // A 100 x 100 px stage, halted on its first frame, with a button on
+        // 0-40 px: red, green under the pointer, blue pressed. The key "a"
+        // sends the movie to its third frame.
+        MovieBuilder m;
+        m.rectShape(1, 0, 0, 800, 800, 255, 0, 0).rectShape(2, 0, 0, 800, 800, 0, 255, 0)
+            .rectShape(3, 0, 0, 800, 800, 0, 0, 255)
+            .button2(10, {{1, 1, 1}, {2, 2, 1}, {4, 3, 1}, {8, 1, 2}}, {{0, 'a', MovieBuilder::gotoFrame(2)}});
+        const QByteArray bytes = m.place(1, 10).actions(MovieBuilder::stop()).showFrame().showFrame().showFrame().end().build();
+
+        Form form;
+        form.setClientSize(9825, 6555);
+        auto *slot = new Image(&form, QStringLiteral("Image1"), 0);
+        slot->move(120, 3000, 1815, 1815);
+        slot->setDragMode(1);
+        QSignalSpy dropped(slot, &Control::DragDrop);
+        auto *movie = new MovieControl(&form, QStringLiteral("ShockwaveFlash1"));
+        movie->move(3240, 240, 2775, 2535);
+        movie->setMovie(m_dir.write(QStringLiteral("bottone.swf"), bytes));
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QWidget *view = movie->widget();
+        // Stage pixels to the view's, ShowAll.
+        const double scale = std::min(view->width(), view->height()) / 100.0;
+        auto at = [&](double x, double y) {
+            return QPoint(int((view->width() - 100 * scale) / 2 + x * scale),
+                          int((view->height() - 100 * scale) / 2 + y * scale));
+        };
+        auto colourAt = [&](QPoint p) { return QColor(view->grab().toImage().pixel(p)); };
+
+        QTest::mouseMove(view, at(20, 20));
+        QTRY_COMPARE(colourAt(at(20, 20)), QColor(0, 255, 0));
+        QCOMPARE(view->cursor().shape(), Qt::PointingHandCursor);
+        QTest::mouseMove(view, at(70, 70));
+        QTRY_COMPARE(colourAt(at(20, 20)), QColor(255, 0, 0));
+        QCOMPARE(view->cursor().shape(), Qt::ArrowCursor);
+
+        // A press on the movie, dragged onto a slot and released there,
+        // presses the button and starts no drag of the slots.
+        QTest::mousePress(view, Qt::LeftButton, {}, at(20, 20));
+        QTRY_COMPARE(colourAt(at(20, 20)), QColor(0, 0, 255));
+        const QPoint onSlot = view->mapFromGlobal(slot->widget()->mapToGlobal(slot->widget()->rect().center()));
+        QTest::mouseMove(view, onSlot);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, onSlot);
+        QCOMPARE(dropped.count(), 0);
+        auto *outline = form.clientArea()->findChild<QWidget *>(QStringLiteral("dragOutline"));
+        QVERIFY(!outline || !outline->isVisible());
+
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_B);
+        QCOMPARE(movie->currentFrame(), 1);
+        QTest::keyClick(view, Qt::Key_A);
+        QCOMPARE(movie->currentFrame(), 3);
     }
 };
 
