@@ -10,6 +10,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -22,7 +23,8 @@ int fail(const QString &message)
 int usage()
 {
     return fail(QStringLiteral(
-        "usage: swfrender INPUT.swf OUTPUT.png [--frames N] [--size WxH] | swfrender --info INPUT.swf"));
+        "usage: swfrender INPUT.swf OUTPUT.png [--frames N] [--size WxH] [--click X,Y@FRAME]... | "
+        "swfrender --info INPUT.swf"));
 }
 
 int printInfo(const QString &path)
@@ -53,6 +55,27 @@ int printInfo(const QString &path)
     return 0;
 }
 
+// A press and release of the mouse at a stage pixel, before a frame runs.
+struct Click
+{
+    QPointF point;
+    int frame = 0;
+};
+
+// "X,Y@FRAME"; FRAME is 1 or more, X and Y may have fractions.
+bool parseClick(const QString &text, Click *click)
+{
+    const QStringList at = text.split(u'@');
+    if (at.size() != 2)
+        return false;
+    const QStringList xy = at.at(0).split(u',');
+    bool okX = false, okY = false, okFrame = false;
+    if (xy.size() == 2)
+        click->point = QPointF(xy.at(0).toDouble(&okX), xy.at(1).toDouble(&okY));
+    click->frame = at.at(1).toInt(&okFrame);
+    return okX && okY && okFrame && click->frame >= 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -73,6 +96,7 @@ int main(int argc, char **argv)
     QStringList files;
     int frames = 1;
     QSize size;
+    std::vector<Click> clicks;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
         if (a == u"--frames" && i + 1 < args.size()) {
@@ -88,6 +112,11 @@ int main(int argc, char **argv)
             if (!okW || !okH || size.width() < 1 || size.height() < 1 || size.width() > 16384
                 || size.height() > 16384)
                 return fail(QStringLiteral("--size needs WxH, for example 640x480"));
+        } else if (a == u"--click" && i + 1 < args.size()) {
+            Click click;
+            if (!parseClick(args.at(++i), &click))
+                return fail(QStringLiteral("--click needs X,Y@FRAME, for example 120,80@5"));
+            clicks.push_back(click);
         } else if (a.startsWith(u"--")) {
             return usage();
         } else {
@@ -96,13 +125,30 @@ int main(int argc, char **argv)
     }
     if (files.size() != 2)
         return usage();
+    for (const Click &click : clicks)
+        if (click.frame > frames)
+            return fail(QStringLiteral("--click at frame %1 comes after the last frame drawn (%2)")
+                            .arg(click.frame).arg(frames));
 
     QString error;
     auto player = swf::Player::load(files.at(0), &error);
     if (!player)
         return fail(error);
-    for (int i = 1; i < frames; ++i)
+    // Frame 1 runs as the movie loads: its clicks come right after. In the
+    // order given, each a press and release where the pointer then stays.
+    auto clickBefore = [&](int frame) {
+        for (const Click &click : clicks) {
+            if (click.frame == frame) {
+                player->mousePress(click.point);
+                player->mouseRelease(click.point);
+            }
+        }
+    };
+    clickBefore(1);
+    for (int frame = 2; frame <= frames; ++frame) {
+        clickBefore(frame);
         player->advance();
+    }
     const QImage image = player->renderImage(size);
     if (!image.save(files.at(1), "PNG"))
         return fail(QStringLiteral("cannot write %1").arg(files.at(1)));
