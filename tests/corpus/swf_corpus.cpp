@@ -8,6 +8,8 @@
 // --write-passing rewrites PASSING.txt with the files that pass now; the
 // build target swf_corpus_update_passing runs it on the committed list.
 // --save DIR keeps the rendered pictures for a look beside the references.
+// A visual test's input.json (the pointer moved, pressed and released
+// between frames) is played to the movie as it runs.
 #include "ImageDiff.h"
 #include "Player.h"
 #include "TestToml.h"
@@ -15,6 +17,9 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QSet>
 #include <QTextStream>
@@ -93,6 +98,45 @@ Result runFlashReference(const QString &dir, const QString &file, const QString 
     return r;
 }
 
+// A test's input.json, when it has one: the pointer events before each
+// frame, each "Wait" ending one frame's events. The player takes the left
+// mouse button only; wheels and other buttons do nothing to it.
+class InputScript
+{
+public:
+    explicit InputScript(const QString &path)
+    {
+        QFile f(path);
+        if (f.open(QIODevice::ReadOnly))
+            m_events = QJsonDocument::fromJson(f.readAll()).array();
+    }
+    // The events before the next frame.
+    void playUntilWait(swf::Player &player)
+    {
+        for (; m_next < m_events.size(); ++m_next) {
+            const QJsonObject e = m_events.at(m_next).toObject();
+            const QString type = e.value(QStringLiteral("type")).toString();
+            const QJsonArray pos = e.value(QStringLiteral("pos")).toArray();
+            const QPointF point(pos.at(0).toDouble(), pos.at(1).toDouble());
+            const bool left = e.value(QStringLiteral("btn")).toString(QStringLiteral("Left")) == u"Left";
+            if (type == u"Wait") {
+                ++m_next;
+                return;
+            }
+            if (type == u"MouseMove")
+                player.mouseMove(point);
+            else if (type == u"MouseDown")
+                left ? player.mousePress(point) : player.mouseMove(point);
+            else if (type == u"MouseUp")
+                left ? player.mouseRelease(point) : player.mouseMove(point);
+        }
+    }
+
+private:
+    QJsonArray m_events;
+    qsizetype m_next = 0;
+};
+
 Result runVisual(const QString &dir, const QString &name, const QString &saveDir)
 {
     Result r;
@@ -116,10 +160,12 @@ Result runVisual(const QString &dir, const QString &name, const QString &saveDir
                      [](const auto &a, const auto &b) { return a.trigger < b.trigger; });
     r.passed = !comparisons.empty();
     r.knownFailure = false;
+    InputScript input(folder + QStringLiteral("/input.json"));
     int frame = 1;
     QStringList notes;
     for (const auto &c : comparisons) {
         while (frame < c.trigger) {
+            input.playUntilWait(*player);
             player->advance();
             ++frame;
         }
