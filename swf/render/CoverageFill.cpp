@@ -1,5 +1,7 @@
 #include "render/CoverageFill.h"
 
+#include "render/PixelRect.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
@@ -404,14 +406,12 @@ bool CoverageFill::draw(QPainter &painter, const QPainterPath &path, const QTran
     QRect area = image->rect();
     if (painter.hasClipping()) {
         // Qt builds the clip region from polygons under a rotating or
-        // shearing painter, and can leak doing so; such clips are left to
-        // Qt's own drawing.
-        if (painter.transform().type() > QTransform::TxScale)
+        // shearing painter, and can leak doing so; such clips, and those
+        // that are not one rectangle, are left to Qt's own drawing.
+        QRect clip;
+        if (!clipPixels(painter, &clip))
             return false;
-        const QRegion clip = painter.transform().map(painter.clipRegion());
-        if (clip.rectCount() > 1)
-            return false;
-        area &= clip.boundingRect();
+        area &= clip;
     }
     const QRectF twips = path.controlPointRect();
     const QRect bounds = toDevice.mapRect(twips).toAlignedRect() & area;

@@ -26,6 +26,23 @@ inline QRect pixelsWithin(const QRectF &bounds, double grow, const QRect &limit)
     return cut.isEmpty() ? QRect() : cut.toAlignedRect() & limit;
 }
 
+// The device pixels a painter's clip lets through, when it is one
+// rectangle: the raster engine rounds each edge of a clip rectangle to the
+// nearest pixel boundary, which QRegion's conversion of it (rounding the
+// size apart from the position) misses by a pixel at the right or bottom
+// edge now and then. False for a clip of another shape or under a rotating
+// transform.
+inline bool clipPixels(const QPainter &painter, QRect *pixels)
+{
+    if (painter.transform().type() > QTransform::TxScale || painter.clipRegion().rectCount() > 1)
+        return false;
+    const QRectF r = painter.transform().mapRect(painter.clipBoundingRect());
+    if (!isFinite(r))
+        return false;
+    *pixels = QRect(QPoint(qRound(r.left()), qRound(r.top())), QPoint(qRound(r.right()) - 1, qRound(r.bottom()) - 1));
+    return true;
+}
+
 // Draws `source` of `image` (all of it when null) at `at`, pixel for pixel:
 // the painter's transform is a whole-pixel translation at most. Smoothing
 // cannot change such a drawing, but while it is asked for Qt blends through

@@ -1,5 +1,7 @@
 #include "render/TintBlend.h"
 
+#include "render/PixelRect.h"
+
 #include <QPaintEngine>
 #include <QPainter>
 #include <QRegion>
@@ -262,13 +264,12 @@ bool TintBlend::blit(QPainter &painter, const QPoint &at, const QImage &image) c
         return false;
     QRect shown = QRect(at, image.size()) & target->rect();
     if (painter.hasClipping()) {
-        // The raster engine keeps a clip of rectangles as one rectangle,
-        // rounded as QRect's own conversion rounds; other clips cut pixels
-        // by coverage, which is left to it.
-        const QRegion clip = painter.clipRegion();
-        if (clip.rectCount() > 1)
+        // Clips other than a rectangle cut pixels by coverage, which is
+        // left to the raster engine.
+        QRect clip;
+        if (!clipPixels(painter, &clip))
             return false;
-        shown &= clip.boundingRect();
+        shown &= clip;
     }
     // The painter's opacity as the raster engine takes it: 256ths, cut
     // down, then 255ths.

@@ -182,6 +182,8 @@ private slots:
     void pictureThatCannotServeDrawsNothing();
     void declinesWhatItCannotBlend_data();
     void declinesWhatItCannotBlend();
+    void clipEdgesRoundedAsQt_data();
+    void clipEdgesRoundedAsQt();
 };
 
 void TestCoverageScan::matchesSupersampling_data()
@@ -648,6 +650,40 @@ void TestCoverageScan::declinesWhatItCannotBlend()
     QVERIFY(!swf::CoverageFill::fill(painter, path, kTwips, QColor(Qt::red)));
     painter.end();
     QCOMPARE(image, before);
+}
+
+void TestCoverageScan::clipEdgesRoundedAsQt_data()
+{
+    QTest::addColumn<QRectF>("clip");
+    QTest::newRow("whole pixels") << QRectF(3, 4, 20, 10);
+    QTest::newRow("fractions") << QRectF(2.3, 7.7, 30.6, 9.49);
+    // Rounded edge by edge, the right and bottom edges reach a pixel
+    // further than the rounded width and height would.
+    QTest::newRow("edges past the rounded size") << QRectF(1.4, 2.4, 10.2, 5.2);
+    QTest::newRow("edges past the rounded size, far in") << QRectF(25.4, 3.3, 12.2, 20.3);
+}
+
+// A fill over all of a clip given in fractions of a pixel (a stage drawn
+// at a size of its own) covers the pixels the raster engine lets through.
+void TestCoverageScan::clipEdgesRoundedAsQt()
+{
+    QFETCH(QRectF, clip);
+    QImage actual(60, 40, QImage::Format_ARGB32_Premultiplied);
+    actual.fill(Qt::white);
+    QImage expected = actual;
+    QPainterPath everything;
+    everything.addRect(0, 0, 60 * 20, 40 * 20);
+    {
+        QPainter painter(&actual);
+        painter.setClipRect(clip);
+        QVERIFY(swf::CoverageFill::fill(painter, everything, QTransform::fromScale(0.05, 0.05), QColor(Qt::red)));
+    }
+    {
+        QPainter painter(&expected);
+        painter.setClipRect(clip);
+        painter.fillRect(expected.rect(), Qt::red);
+    }
+    QCOMPARE(actual, expected);
 }
 
 QTEST_MAIN(TestCoverageScan)

@@ -221,6 +221,10 @@ void TestTintBlend::clipEdgesRoundedAsQt_data()
     QTest::newRow("halves") << QRectF(4.5, 3.5, 20, 11) << false;
     QTest::newRow("halves, anti-aliased") << QRectF(4.5, 3.5, 20, 11) << true;
     QTest::newRow("fractions") << QRectF(2.3, 7.7, 30.6, 9.49) << true;
+    // Rounded edge by edge, the right and bottom edges reach a pixel
+    // further than the rounded width and height would.
+    QTest::newRow("edges past the rounded size") << QRectF(1.4, 2.4, 10.2, 5.2) << false;
+    QTest::newRow("edges past the rounded size, anti-aliased") << QRectF(25.4, 3.3, 12.2, 20.3) << true;
     QTest::newRow("past the target") << QRectF(-10.2, -3.5, 100, 100) << false;
     QTest::newRow("off the target") << QRectF(60, 5, 10, 10) << false;
 }
