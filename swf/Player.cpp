@@ -285,18 +285,20 @@ void Player::finishInput()
         queued.swap(m_state->buttonActions);
         for (const State::ButtonActions &q : queued) {
             if (std::shared_ptr<Clip> timeline = q.timeline.lock())
-                runActions(*timeline, q.code, info().version);
+                runActions(*timeline, q.code);
         }
         m_state->tracker.update(*m_state->root);
     }
     m_state->buttonActions.clear();
 }
 
-void Player::runActions(Clip &timeline, const QByteArray &code, int swfVersion)
+void Player::runActions(Clip &timeline, const QByteArray &code)
 {
+    // The timeline actions only, until scripts are run: stop, play, the
+    // gotos and their targets.
     std::vector<Action> actions;
     try {
-        BitReader reader(code, swfVersion);
+        BitReader reader(code, info().version);
         actions = decodeActions(reader);
     } catch (const DecodeError &) {
         return;                      // a broken block does nothing
@@ -308,9 +310,19 @@ void Player::runActions(Clip &timeline, const QByteArray &code, int swfVersion)
 
 void Player::startButtonSound(int buttonId, int transition)
 {
-    // The movie's sounds are not played yet.
+    // DefineButtonSound gives a sound to four transitions, in this order.
+    int slot = -1;
+    switch (transition) {
+    case ButtonCharacter::OverUpToIdle: slot = 0; break;
+    case ButtonCharacter::IdleToOverUp: slot = 1; break;
+    case ButtonCharacter::OverUpToOverDown: slot = 2; break;
+    case ButtonCharacter::OverDownToOverUp: slot = 3; break;
+    default: return;
+    }
+    // The engine plays no sound yet: the button's sound for `slot` waits
+    // for the sound engine's decoding and mixer.
     Q_UNUSED(buttonId);
-    Q_UNUSED(transition);
+    Q_UNUSED(slot);
 }
 
 QPointF Player::stagePixelAt(const QPointF &point, const QRectF &target) const

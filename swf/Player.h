@@ -58,6 +58,10 @@ public:
     // The main timeline's display list, for tests and inspection tools.
     const Clip &rootClip() const;
 
+    // Runs an action list (a button's actions) on `timeline`, with the clip
+    // as `this`, then the actions its gotos queued.
+    void runActions(Clip &timeline, const QByteArray &code);
+
     // The pointer and the keyboard, for the movie's buttons. Points are in
     // stage pixels: 1/20 of the movie's twips, from the stage's top left.
     // Actions the buttons run (and the frames they go to) run before these
@@ -81,9 +85,6 @@ public:
 
 private:
     explicit Player(std::shared_ptr<const Movie> movie);
-    // Runs a block of action bytecode (the ACTIONRECORDs of a button's
-    // condition) on `timeline`, for a movie of version `swfVersion`.
-    void runActions(Clip &timeline, const QByteArray &code, int swfVersion);
     // A button's transition that DefineButtonSound gives a sound.
     void startButtonSound(int buttonId, int transition);
     // What the button tracker reports: the button's actions for it queued.
