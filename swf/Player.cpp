@@ -290,6 +290,9 @@ void Player::finishInput()
         m_state->tracker.update(*m_state->root);
     }
     m_state->buttonActions.clear();
+    // A state shown anew may have placed sprites: their first frame's
+    // actions run now, before they play on.
+    m_state->runActions();
 }
 
 void Player::runActions(Clip &timeline, const QByteArray &code)

@@ -1,5 +1,6 @@
 // libFuzzer target: decoding a movie, then playing and drawing a few frames
-// into small pictures, whole and as the player control would.
+// into small pictures, whole and as the player control would, with the
+// mouse pressed and dragged across its buttons and a key pressed.
 #include "Player.h"
 
 #include <QGuiApplication>
@@ -28,11 +29,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QImage image(64, 48, QImage::Format_ARGB32_Premultiplied);
     // The control's way too: only what changed drawn into the last picture.
     QImage kept(57, 43, QImage::Format_ARGB32_Premultiplied);
+    const QSizeF stage = player->info().stage.size() / 20;
     for (int frame = 0; frame < 3; ++frame) {
         QPainter painter(&image);
         player->render(painter, image.rect());
         painter.end();
         player->renderChanges(kept);
+        // Across the stage from one corner to the middle, a press on the way.
+        const double f = frame / 2.0;
+        player->mouseMove(QPointF(stage.width() * f / 2, stage.height() * f / 2));
+        player->mousePress(QPointF(stage.width() / 2, stage.height() / 3));
+        player->mouseMove(QPointF(stage.width() / 3, stage.height() / 2));
+        player->mouseRelease(QPointF(stage.width() / 2, stage.height() / 2));
+        player->keyPress(frame == 1 ? 13 : 'a');
         player->advance();
     }
     return 0;
