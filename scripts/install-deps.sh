@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
     qt6-translations-l10n
     fonts-comic-neue fonts-liberation fonts-noto-core
-    zlib1g-dev liblzma-dev libgif-dev
+    zlib1g-dev liblzma-dev libgif-dev libmpg123-dev lame
     clang libclang-rt-14-dev
     xvfb xauth xdotool imagemagick x11-utils
 )

@@ -3,8 +3,11 @@
 #include "Character.h"
 #include "MovieInfo.h"
 #include "display/Timeline.h"
+#include "sound/SoundData.h"
+#include "sound/SoundInfo.h"
 
 #include <QByteArray>
+#include <array>
 #include <memory>
 
 namespace swf {
@@ -21,6 +24,12 @@ public:
     const Dictionary &dictionary() const { return m_dictionary; }
     const Timeline &timeline() const { return m_timeline; }
     CharacterPtr character(int id) const { return m_dictionary.value(id); }
+    // DefineSound's sounds, decoded; null for an id that is not one.
+    SoundDataPtr sound(int id) const { return m_sounds.value(id); }
+    bool hasSound() const { return m_hasSound; }
+    // DefineButtonSound: a button's sounds for its four transitions (out to
+    // idle, idle to over, over to down, down to over); empty when none.
+    std::array<SoundStart, 4> buttonSounds(int buttonId) const { return m_buttonSounds.value(buttonId); }
 
 private:
     friend class MovieDecoder;
@@ -28,6 +37,9 @@ private:
     MovieInfo m_info;
     Dictionary m_dictionary;
     Timeline m_timeline;
+    QHash<int, SoundDataPtr> m_sounds;
+    QHash<int, std::array<SoundStart, 4>> m_buttonSounds;
+    bool m_hasSound = false;         // a sound a timeline starts, or a stream
 };
 
 } // namespace swf

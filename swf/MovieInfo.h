@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 #include <QMap>
 #include <QRectF>
 
@@ -17,6 +18,15 @@ struct MovieInfo
     QColor background = Qt::white;
     QMap<int, int> tagCounts;        // tag code -> count, main timeline and sprites
     QMap<int, int> skippedTags;      // tags the engine does not draw or run, skipped by length
+
+    // A sound the engine cannot play, left out of the movie.
+    struct SoundProblem
+    {
+        enum class Kind { Nellymoser, Unsupported, BadAdpcm, BadMp3 };
+        Kind kind;
+        int soundId;                 // 0: a timeline's stream
+    };
+    QList<SoundProblem> soundProblems;
 };
 
 } // namespace swf

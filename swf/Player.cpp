@@ -8,6 +8,7 @@
 #include "render/FrameDamage.h"
 #include "Movie.h"
 #include "render/Renderer.h"
+#include "sound/SoundMixer.h"
 
 #include <QFile>
 #include <QPainter>
@@ -74,6 +75,8 @@ struct Player::State
 {
     explicit State(const Movie &movie, ButtonTracker::Fire fire) : tracker(movie, std::move(fire)) {}
 
+    // Declared first: the clips tell it of their streams until the last goes.
+    std::shared_ptr<SoundMixer> mixer;
     ClipWorld world;
     std::shared_ptr<Clip> root;
     bool antialias = true;
@@ -154,6 +157,8 @@ Player::Player(std::shared_ptr<const Movie> movie)
       }))
 {
     m_state->world.movie = m_movie.get();
+    m_state->mixer = std::make_shared<SoundMixer>(m_movie);
+    m_state->world.sound = m_state->mixer.get();
     m_state->root = std::make_shared<Clip>(m_state->world, &m_movie->timeline(), nullptr, 0);
     m_state->root->start();
     m_state->runActions();
@@ -201,6 +206,11 @@ std::unique_ptr<Player> Player::fromBytes(const QByteArray &bytes, QString *erro
 }
 
 const MovieInfo &Player::info() const { return m_movie->info(); }
+
+bool Player::hasSound() const { return m_movie->hasSound(); }
+std::shared_ptr<SoundMixer> Player::soundMixer() const { return m_state->mixer; }
+void Player::mixSound(std::int16_t *out, int frames) { m_state->mixer->mix(out, frames); }
+void Player::startSound(int soundId, const SoundInfo &info) { m_state->mixer->startSound(soundId, info); }
 
 void Player::advance()
 {

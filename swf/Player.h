@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MovieInfo.h"
+#include "sound/SoundInfo.h"
 
 #include <QByteArray>
 #include <QColor>
@@ -9,6 +10,7 @@
 #include <QRectF>
 #include <QRegion>
 #include <QString>
+#include <cstdint>
 #include <memory>
 
 class QPainter;
@@ -18,6 +20,7 @@ namespace swf {
 class ButtonInstance;
 class Clip;
 class Movie;
+class SoundMixer;
 
 // A movie being played: the decoded movie plus its display list and the
 // position of every timeline. Decoding happens once in load(); advancing
@@ -54,6 +57,18 @@ public:
     // Anti-aliased by default; off reproduces a player's low quality.
     void setAntialiased(bool on);
     bool antialiased() const;
+
+    // Sound: what the timelines start, mixed to 44.1 kHz stereo 16-bit.
+    // The movie's timelines start sounds or play a stream.
+    bool hasSound() const;
+    // The mixer, for an audio thread to pull from; it lives on as long as
+    // someone holds it, the player gone or not.
+    std::shared_ptr<SoundMixer> soundMixer() const;
+    // The next `frames` stereo frames, interleaved, left first; `out` null
+    // throws them away.
+    void mixSound(std::int16_t *out, int frames);
+    // Starts a sound of the dictionary by id, as a button's transition does.
+    void startSound(int soundId, const SoundInfo &info = {});
 
     // The main timeline's display list, for tests and inspection tools.
     const Clip &rootClip() const;

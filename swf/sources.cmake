@@ -17,6 +17,7 @@ set(SWF_SOURCES
     decode/Decompress.cpp decode/Decompress.h
     decode/MovieDecoder.cpp decode/MovieDecoder.h
     decode/ShapeDecoder.cpp decode/ShapeDecoder.h
+    decode/SoundTagDecoder.cpp decode/SoundTagDecoder.h
     decode/TagNames.cpp decode/TagNames.h
     decode/TextDecoder.cpp decode/TextDecoder.h
     # character/: what the dictionary holds (shapes, morphs, bitmaps, fonts,
@@ -53,4 +54,14 @@ set(SWF_SOURCES
     render/Renderer.cpp render/Renderer.h
     render/ShapeDrawing.cpp render/ShapeDrawing.h
     render/TintBlend.cpp render/TintBlend.h
+    # sound/: the codecs (PCM, ADPCM, MP3 through libmpg123), the voices that
+    # play event sounds and streams, and the mixer to 44.1 kHz stereo.
+    sound/AdpcmDecoder.cpp sound/AdpcmDecoder.h
+    sound/Mp3Decoder.cpp sound/Mp3Decoder.h
+    sound/PcmDecoder.cpp sound/PcmDecoder.h
+    sound/SoundData.h
+    sound/SoundFormat.h
+    sound/SoundInfo.h
+    sound/SoundMixer.cpp sound/SoundMixer.h
+    sound/Voice.cpp sound/Voice.h
 )

@@ -4,6 +4,7 @@
 #include "decode/ButtonDecoder.h"
 #include "decode/Decompress.h"
 #include "character/SpriteCharacter.h"
+#include "decode/SoundTagDecoder.h"
 #include "decode/TagNames.h"
 
 #include <QtEndian>
@@ -67,6 +68,7 @@ std::shared_ptr<const Movie> MovieDecoder::decode()
     m_context.version = info.version;
     m_context.dictionary = &m_movie->m_dictionary;
     readTags(r, m_movie->m_timeline, false);
+    info.soundProblems = m_sound.problems();
     return m_movie;
 }
 
@@ -81,6 +83,7 @@ void MovieDecoder::readTags(BitReader &r, Timeline &timeline, bool inSprite)
 {
     Frame current;
     bool pending = false; // tags after the last ShowFrame
+    SoundTagDecoder::Stream stream; // each timeline has a stream of its own
     while (!r.atEnd()) {
         if (r.remaining() < 2)
             break;           // a stray byte at the end: nothing more to read
@@ -115,6 +118,36 @@ void MovieDecoder::readTags(BitReader &r, Timeline &timeline, bool inSprite)
             case TagDoAction:
                 current.actionBlocks.push_back(decodeActions(body));
                 pending = true;
+                break;
+            case TagStartSound:
+                current.sounds.push_back(SoundTagDecoder::startSound(body));
+                m_movie->m_hasSound = true;
+                pending = true;
+                break;
+            case TagSoundStreamHead: case TagSoundStreamHead2:
+                m_sound.streamHead(body, stream);
+                break;
+            case TagSoundStreamBlock:
+                m_sound.streamBlock(body, stream, current);
+                timeline.hasStream = true;
+                m_movie->m_hasSound = true;
+                pending = true;
+                break;
+            case TagDefineSound:
+                if (inSprite)
+                    skipped = true;
+                else
+                    m_sound.defineSound(body, m_movie->m_sounds);
+                break;
+            case TagDefineButtonSound:
+                if (inSprite) {
+                    skipped = true;
+                } else {
+                    int id = 0;
+                    const auto sounds = SoundTagDecoder::buttonSound(body, &id);
+                    if (!m_movie->m_buttonSounds.contains(id))
+                        m_movie->m_buttonSounds.insert(id, sounds);
+                }
                 break;
             case TagFrameLabel: {
                 const QString label = body.string().toLower();

@@ -2,6 +2,7 @@
 
 #include "decode/BitReader.h"
 #include "decode/CharacterDecoder.h"
+#include "decode/SoundTagDecoder.h"
 #include "Movie.h"
 
 namespace swf {
@@ -30,6 +31,7 @@ private:
     const QByteArray &m_bytes;
     std::shared_ptr<Movie> m_movie;
     DecodeContext m_context;
+    SoundTagDecoder m_sound;
     int m_commands = 0;
 };
 

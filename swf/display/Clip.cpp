@@ -3,6 +3,7 @@
 #include "display/ButtonInstance.h"
 #include "Movie.h"
 #include "character/SpriteCharacter.h"
+#include "sound/SoundMixer.h"
 
 namespace swf {
 
@@ -13,6 +14,8 @@ Clip::Clip(ClipWorld &world, const Timeline *timeline, Clip *parent, int nesting
 
 Clip::~Clip()
 {
+    if (m_world.sound)
+        m_world.sound->stopStream(this);
     m_world.liveObjects -= count(m_objects);
     // A child may outlive this clip while its actions run; it must not
     // reach back to a parent that is gone.
@@ -46,10 +49,13 @@ void Clip::start()
         return;
     runCommands(0);
     queueActions(0);
+    enterSounds(0, true);
 }
 
 void Clip::advance()
 {
+    if (!m_playing && m_world.sound)
+        m_world.sound->stopStream(this);
     if (m_timeline && m_playing && frameCount() > 1)
         gotoFrame(m_frame + 1 >= frameCount() ? 0 : m_frame + 1);
     std::vector<std::shared_ptr<Clip>> children;
@@ -72,6 +78,7 @@ void Clip::gotoFrame(int frame)
     frame = std::clamp(frame, 0, frameCount() - 1);
     if (frame == m_frame)
         return;
+    const bool jumped = frame != m_frame + 1;
     if (frame < m_frame) {
         std::map<int, DisplayObject> previous;
         previous.swap(m_objects);
@@ -86,6 +93,7 @@ void Clip::gotoFrame(int frame)
     }
     m_frame = frame;
     queueActions(frame);
+    enterSounds(frame, jumped);
 }
 
 bool Clip::gotoLabel(const QString &label)
@@ -147,6 +155,12 @@ void Clip::queueActions(int frame)
         if (!block.empty())
             m_world.pending.push_back({weak_from_this(), &block});
     }
+}
+
+void Clip::enterSounds(int frame, bool jumped)
+{
+    if (m_world.sound)
+        m_world.sound->enterFrame(this, *m_timeline, frame, jumped, m_parent == nullptr && m_nesting == 0);
 }
 
 void Clip::erase(int depth)

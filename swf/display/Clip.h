@@ -12,6 +12,7 @@ namespace swf {
 class ButtonInstance;
 class Clip;
 class Movie;
+class SoundMixer;
 
 // One object on a display list: a placed character with its own state.
 struct DisplayObject
@@ -49,6 +50,7 @@ struct ClipWorld
         const std::vector<Action> *actions;
     };
     const Movie *movie = nullptr;
+    SoundMixer *sound = nullptr;     // where timelines start and stop their sounds
     unsigned long long tick = 0;
     std::vector<Pending> pending;
     int liveObjects = 0;
@@ -118,6 +120,9 @@ private:
     void runCommands(int frame);
     void apply(const DisplayCommand &command);
     void queueActions(int frame);
+    // The sound side of entering a frame: its StartSound tags, and the
+    // stream starting afresh when the frame was not reached by one step.
+    void enterSounds(int frame, bool jumped);
     DisplayObject *create(int depth, int characterId);
     bool initialise(DisplayObject &object, int characterId);
     static int count(const std::map<int, DisplayObject> &objects);

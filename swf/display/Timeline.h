@@ -2,6 +2,8 @@
 
 #include "render/Filter.h"
 #include "Records.h"
+#include "sound/SoundData.h"
+#include "sound/SoundInfo.h"
 
 #include <QHash>
 #include <QString>
@@ -47,6 +49,12 @@ struct Frame
 {
     std::vector<DisplayCommand> commands;
     std::vector<std::vector<Action>> actionBlocks; // one per DoAction tag, in file order
+    // Sounds, run when the frame is entered: StartSound tags in file order,
+    // and the timeline's stream block, decoded, with the samples to skip
+    // when the stream starts at this block (MP3 SeekSamples).
+    std::vector<SoundStart> sounds;
+    SoundDataPtr streamBlock;
+    int streamSkip = 0;
 };
 
 // The frames of the main movie or of one sprite.
@@ -54,6 +62,7 @@ struct Timeline
 {
     std::vector<Frame> frames;       // never empty once decoded
     QHash<QString, int> labels;      // lower-cased label -> 0-based frame
+    bool hasStream = false;          // some frame holds a stream block
 };
 
 } // namespace swf

@@ -1,14 +1,17 @@
-// swfrender: draws a movie's stage after some frames into a PNG, or prints
-// what its header and tags hold. Used by the corpus checks and by people
-// looking at content.
+// swfrender: draws a movie's stage after some frames into a PNG, writes
+// the sound of its first frames to a WAV file, or prints what its header
+// and tags hold. Used by the corpus checks and by people looking at content.
 #include "Player.h"
 #include "decode/TagNames.h"
+#include "sound/SoundMixer.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QStringList>
 #include <QTextStream>
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -23,8 +26,73 @@ int fail(const QString &message)
 int usage()
 {
     return fail(QStringLiteral(
-        "usage: swfrender INPUT.swf OUTPUT.png [--frames N] [--size WxH] [--click X,Y@FRAME]... | "
-        "swfrender --info INPUT.swf"));
+        "usage: swfrender INPUT.swf OUTPUT.png [--frames N] [--size WxH] [--click X,Y@FRAME]...\n"
+        "       swfrender --audio OUTPUT.wav INPUT.swf [--frames N]\n"
+        "       swfrender --info INPUT.swf"));
+}
+
+QString problemText(const swf::MovieInfo::SoundProblem &p)
+{
+    using Kind = swf::MovieInfo::SoundProblem::Kind;
+    const QString what = p.soundId ? QStringLiteral("sound %1").arg(p.soundId) : QStringLiteral("stream");
+    switch (p.kind) {
+    case Kind::Nellymoser: return what + QStringLiteral(": Nellymoser, skipped");
+    case Kind::Unsupported: return what + QStringLiteral(": format not played, skipped");
+    case Kind::BadAdpcm: return what + QStringLiteral(": bad ADPCM data, skipped");
+    case Kind::BadMp3: return what + QStringLiteral(": MP3 that does not decode, skipped");
+    }
+    return what;
+}
+
+QByteArray wavHeader(quint32 frames)
+{
+    QByteArray h;
+    auto put = [&h](quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            h.append(char((v >> (8 * i)) & 0xff));
+    };
+    const quint32 data = frames * 4;
+    h.append("RIFF");
+    put(36 + data, 4);
+    h.append("WAVEfmt ");
+    put(16, 4);
+    put(1, 2);                                   // PCM
+    put(2, 2);                                   // stereo
+    put(swf::SoundMixer::Rate, 4);
+    put(swf::SoundMixer::Rate * 4, 4);           // bytes per second
+    put(4, 2);                                   // bytes per frame
+    put(16, 2);
+    h.append("data");
+    put(data, 4);
+    return h;
+}
+
+// The sound of the first `frames` frames, as long as they last at the
+// movie's rate; whatever still sounds at the end is cut there.
+int writeAudio(const QString &input, const QString &output, int frames)
+{
+    QString error;
+    auto player = swf::Player::load(input, &error);
+    if (!player)
+        return fail(error);
+    const double rate = player->info().frameRate;
+    std::vector<std::int16_t> samples;
+    std::int64_t done = 0;
+    for (int k = 1; k <= frames; ++k) {
+        const std::int64_t end = std::llround(k * double(swf::SoundMixer::Rate) / rate);
+        samples.resize(std::size_t(end) * 2);
+        player->mixSound(samples.data() + done * 2, int(end - done));
+        done = end;
+        if (k < frames)
+            player->advance();
+    }
+    QFile file(output);
+    QByteArray bytes = wavHeader(quint32(done));
+    for (std::int16_t v : samples)
+        bytes.append(char(v & 0xff)).append(char((v >> 8) & 0xff));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return fail(QStringLiteral("cannot write %1").arg(output));
+    return 0;
 }
 
 int printInfo(const QString &path)
@@ -51,6 +119,11 @@ int printInfo(const QString &path)
         if (const int skipped = info.skippedTags.value(it.key()))
             out << " (" << skipped << " skipped)";
         out << '\n';
+    }
+    if (!info.soundProblems.isEmpty()) {
+        out << "sounds:\n";
+        for (const auto &p : info.soundProblems)
+            out << "  " << problemText(p) << '\n';
     }
     return 0;
 }
@@ -94,6 +167,7 @@ int main(int argc, char **argv)
         return printInfo(args.at(1));
 
     QStringList files;
+    QString audio;
     int frames = 1;
     QSize size;
     std::vector<Click> clicks;
@@ -117,11 +191,18 @@ int main(int argc, char **argv)
             if (!parseClick(args.at(++i), &click))
                 return fail(QStringLiteral("--click needs X,Y@FRAME, for example 120,80@5"));
             clicks.push_back(click);
+        } else if (a == u"--audio" && i + 1 < args.size()) {
+            audio = args.at(++i);
         } else if (a.startsWith(u"--")) {
             return usage();
         } else {
             files.append(a);
         }
+    }
+    if (!audio.isEmpty()) {
+        if (files.size() != 1 || size.isValid() || !clicks.empty())
+            return usage();
+        return writeAudio(files.at(0), audio, frames);
     }
     if (files.size() != 2)
         return usage();
