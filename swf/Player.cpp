@@ -210,6 +210,24 @@ const MovieInfo &Player::info() const { return m_movie->info(); }
 bool Player::hasSound() const { return m_movie->hasSound(); }
 std::shared_ptr<SoundMixer> Player::soundMixer() const { return m_state->mixer; }
 void Player::mixSound(std::int16_t *out, int frames) { m_state->mixer->mix(out, frames); }
+std::vector<std::int16_t> Player::recordSound(int frames)
+{
+    // Frame k ends at k / rate seconds, rounded to a sample, so that the
+    // frames' lengths add up to the whole without drift.
+    const double rate = m_movie->info().frameRate;
+    std::vector<std::int16_t> samples;
+    std::int64_t done = 0;
+    for (int k = 1; k <= frames; ++k) {
+        const std::int64_t end = std::llround(k * double(SoundMixer::Rate) / rate);
+        samples.resize(std::size_t(end) * 2);
+        mixSound(samples.data() + done * 2, int(end - done));
+        done = end;
+        if (k < frames)
+            advance();
+    }
+    return samples;
+}
+
 void Player::startSound(int soundId, const SoundInfo &info) { m_state->mixer->startSound(soundId, info); }
 
 void Player::advance()

@@ -12,6 +12,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QPainter;
 
@@ -67,6 +68,10 @@ public:
     // The next `frames` stereo frames, interleaved, left first; `out` null
     // throws them away.
     void mixSound(std::int16_t *out, int frames);
+    // The sound of `frames` frames from the current one (which counts as
+    // the first), as long as they last at the movie's rate; the player is
+    // left on the last of them. Sounds still playing there are cut.
+    std::vector<std::int16_t> recordSound(int frames);
     // Starts a sound of the dictionary by id, as a button's transition does.
     void startSound(int soundId, const SoundInfo &info = {});
 

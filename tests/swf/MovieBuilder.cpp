@@ -415,3 +415,57 @@ QByteArray MovieBuilder::build(char compression, int stageW, int stageH, double 
     out.append(packed.mid(13));
     return out;
 }
+
+MovieBuilder &MovieBuilder::defineSound(int id, int format, quint32 sampleCount, const QByteArray &data)
+{
+    QByteArray body;
+    u16(body, id);
+    body.append(char(format));
+    u32(body, sampleCount);
+    return tag(14, body + data);
+}
+
+MovieBuilder &MovieBuilder::startSound(int id, const QByteArray &soundInfo)
+{
+    QByteArray body;
+    u16(body, id);
+    return tag(15, body + soundInfo);
+}
+
+MovieBuilder &MovieBuilder::streamHead(int format, int averageSamples)
+{
+    QByteArray body;
+    body.append(char(format & 0x0f));
+    body.append(char(format));
+    u16(body, averageSamples);
+    return tag(45, body);
+}
+
+MovieBuilder &MovieBuilder::streamBlock(const QByteArray &data)
+{
+    return tag(19, data, true);
+}
+
+QByteArray MovieBuilder::soundInfo(bool stop, bool noMultiple, std::optional<quint32> in,
+                                   std::optional<quint32> out, int loops,
+                                   const std::vector<EnvelopePoint> &envelope)
+{
+    QByteArray b;
+    b.append(char((stop ? 0x20 : 0) | (noMultiple ? 0x10 : 0) | (envelope.empty() ? 0 : 0x08)
+                  | (loops >= 0 ? 0x04 : 0) | (out ? 0x02 : 0) | (in ? 0x01 : 0)));
+    if (in)
+        u32(b, *in);
+    if (out)
+        u32(b, *out);
+    if (loops >= 0)
+        u16(b, loops);
+    if (!envelope.empty()) {
+        b.append(char(envelope.size()));
+        for (const EnvelopePoint &p : envelope) {
+            u32(b, p.position);
+            u16(b, p.left);
+            u16(b, p.right);
+        }
+    }
+    return b;
+}

@@ -74,6 +74,21 @@ public:
     // DoAction from raw action bytes (the closing 0 is added).
     MovieBuilder &actions(const QByteArray &records);
 
+    // Sounds. `format`: the format byte (codec << 4, rate << 2, 16-bit 2,
+    // stereo 1).
+    MovieBuilder &defineSound(int id, int format, quint32 sampleCount, const QByteArray &data);
+    MovieBuilder &startSound(int id, const QByteArray &soundInfo = QByteArray(1, 0));
+    MovieBuilder &streamHead(int format, int averageSamples);
+    MovieBuilder &streamBlock(const QByteArray &data);
+    struct EnvelopePoint
+    {
+        quint32 position;
+        int left, right;
+    };
+    static QByteArray soundInfo(bool stop, bool noMultiple, std::optional<quint32> in = {},
+                                std::optional<quint32> out = {}, int loops = -1,
+                                const std::vector<EnvelopePoint> &envelope = {});
+
     // Action records.
     static QByteArray stop() { return QByteArray(1, 0x07); }
     static QByteArray play() { return QByteArray(1, 0x06); }

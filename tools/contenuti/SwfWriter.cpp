@@ -1,5 +1,6 @@
 #include "SwfWriter.h"
 
+#include "AdpcmEncoder.h"
 #include "VectorShape.h"
 
 #include <QtEndian>
@@ -16,8 +17,10 @@ enum TagCode {
     TagPlaceObject2 = 26,
     TagRemoveObject2 = 28,
     TagDefineShape3 = 32,
+    TagSoundStreamBlock = 19,
     TagDefineBitsLossless2 = 36,
     TagDefineSprite = 39,
+    TagSoundStreamHead2 = 45,
     TagDefineMorphShape = 46,
     TagFileAttributes = 69,
 };
@@ -222,6 +225,53 @@ SwfWriter::SwfWriter(QSize stagePixels, double framesPerSecond, const QColor &ba
     colour.writeU8(uint8_t(background.green()));
     colour.writeU8(uint8_t(background.blue()));
     writeTag(m_tags, TagSetBackgroundColor, colour.bytes());
+}
+
+SwfWriter::~SwfWriter() = default;
+
+// The format byte of a sound: codec, rate, 16-bit, channels.
+static uint8_t soundFormat(int codec, int rate, int channels)
+{
+    const int rateBits = rate >= 44100 ? 3 : rate >= 22050 ? 2 : rate >= 11025 ? 1 : 0;
+    return uint8_t((codec << 4) | (rateBits << 2) | 2 | (channels == 2 ? 1 : 0));
+}
+
+void SwfWriter::setStreamSound(const std::vector<int16_t> &samples, int rate, int channels)
+{
+    m_stream = samples;
+    m_streamRate = rate;
+    m_streamChannels = channels == 2 ? 2 : 1;
+    m_streamWritten = 0;
+    m_encoder = std::make_unique<AdpcmEncoder>(m_streamChannels, 4);
+    BitWriter head;
+    const uint8_t format = soundFormat(1, rate, m_streamChannels);
+    head.writeU8(format & 0x0f);   // playback: the same rate and channels, 16-bit
+    head.writeU8(format);
+    head.writeU16(uint16_t(std::lround(rate / m_fps)));
+    writeTag(m_tags, TagSoundStreamHead2, head.bytes());
+}
+
+void SwfWriter::writeStreamBlock()
+{
+    const int64_t total = int64_t(m_stream.size()) / m_streamChannels;
+    if (!m_encoder || m_streamWritten >= total)
+        return;
+    // The frame's share of the stream, rounded so the blocks add up without
+    // drift, then nudged by a sample or two to a length that ends on a
+    // whole byte.
+    const int64_t ideal = std::llround((m_frames + 1) * m_streamRate / m_fps) - m_streamWritten;
+    int64_t count = std::max<int64_t>(1, ideal);
+    for (int64_t d : {0, 1, -1, 2, -2, 3, -3}) {
+        if (ideal + d >= 1 && m_encoder->fillsWholeBytes(ideal + d)) {
+            count = ideal + d;
+            break;
+        }
+    }
+    count = std::min(count, total - m_streamWritten);
+    const auto from = m_stream.begin() + std::ptrdiff_t(m_streamWritten * m_streamChannels);
+    const std::vector<int16_t> block(from, from + std::ptrdiff_t(count * m_streamChannels));
+    writeTag(m_tags, TagSoundStreamBlock, m_encoder->encode(block), true);
+    m_streamWritten += count;
 }
 
 void SwfWriter::writeTag(BitWriter &out, int code, const QByteArray &body, bool longForm)
@@ -471,6 +521,7 @@ void SwfWriter::remove(int depth)
 
 void SwfWriter::showFrame()
 {
+    writeStreamBlock();
     writeTag(m_tags, TagShowFrame, {});
     ++m_frames;
 }

@@ -7,18 +7,22 @@
 #include <QColor>
 #include <QImage>
 #include <QSize>
+#include <memory>
 #include <vector>
 
+class AdpcmEncoder;
 class VectorShape;
 
 // Writes a zlib-compressed (CWS) SWF 8 movie: shapes, morph shapes,
-// lossless bitmaps, sprites and a main timeline of placements. Characters
+// lossless bitmaps, sprites, a main timeline of placements and its stream
+// sound in ADPCM. Characters
 // are numbered from 1 in the order they are defined; depths are the
 // caller's. Nothing here knows about stories.
 class SwfWriter
 {
 public:
     SwfWriter(QSize stagePixels, double framesPerSecond, const QColor &background);
+    ~SwfWriter();
 
     int defineShape(const VectorShape &shape);
     // Both shapes must satisfy from.morphsInto(to).
@@ -30,6 +34,12 @@ public:
     // A one-frame sprite holding `characters` at depths 1, 2, ... with no
     // transform: a group drawn and moved as one.
     int defineGroupSprite(const std::vector<int> &characters);
+
+    // The main timeline's stream sound: `samples` (interleaved, 1 or 2
+    // channels, at `rate`, one of 5512, 11025, 22050, 44100) in 4-bit ADPCM,
+    // a block in every frame, each as long as its frame lasts, until the
+    // samples run out. Call before the first frame.
+    void setStreamSound(const std::vector<int16_t> &samples, int rate, int channels);
 
     void place(int depth, int character, const SwfMatrix &matrix,
                const SwfColorTransform &color, int ratio = -1);
@@ -46,9 +56,16 @@ private:
     QByteArray placeBody(int depth, int character, const SwfMatrix *matrix,
                          const SwfColorTransform *color, int ratio);
 
+    void writeStreamBlock();
+
     QSize m_stage;
     double m_fps;
     BitWriter m_tags;
     int m_nextId = 1;
     int m_frames = 0;
+    std::vector<int16_t> m_stream;
+    int m_streamRate = 0;
+    int m_streamChannels = 1;
+    int64_t m_streamWritten = 0;     // frames of the stream written so far
+    std::unique_ptr<AdpcmEncoder> m_encoder;
 };

@@ -11,7 +11,6 @@
 #include <QStringList>
 #include <QTextStream>
 
-#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -75,17 +74,8 @@ int writeAudio(const QString &input, const QString &output, int frames)
     auto player = swf::Player::load(input, &error);
     if (!player)
         return fail(error);
-    const double rate = player->info().frameRate;
-    std::vector<std::int16_t> samples;
-    std::int64_t done = 0;
-    for (int k = 1; k <= frames; ++k) {
-        const std::int64_t end = std::llround(k * double(swf::SoundMixer::Rate) / rate);
-        samples.resize(std::size_t(end) * 2);
-        player->mixSound(samples.data() + done * 2, int(end - done));
-        done = end;
-        if (k < frames)
-            player->advance();
-    }
+    const std::vector<std::int16_t> samples = player->recordSound(frames);
+    const auto done = quint32(samples.size() / 2);
     QFile file(output);
     QByteArray bytes = wavHeader(quint32(done));
     for (std::int16_t v : samples)
