@@ -1,6 +1,8 @@
 #include "MovieView.h"
 
+#include "MovieAudio.h"
 #include "Player.h"
+#include "sound/SoundMixer.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -62,13 +64,26 @@ MovieView::MovieView(QWidget *parent)
     connect(&m_timer, &QTimer::timeout, this, &MovieView::tick);
 }
 
-MovieView::~MovieView() = default;
+MovieView::~MovieView()
+{
+    if (m_player && MovieAudio::instance().isSource(m_player->soundMixer().get()))
+        MovieAudio::instance().setSource(nullptr);
+}
 
 bool MovieView::load(const QString &path)
 {
     stop();
     QString error;
+    MovieAudio &audio = MovieAudio::instance();
+    const bool heardBefore = m_player && audio.isSource(m_player->soundMixer().get());
     m_player = swf::Player::load(path, &error);
+    // A new movie ends the sounds of the one before; one with sound of its
+    // own is ready to be heard (the output starts loading now, while the
+    // movie stands still).
+    if (m_player && m_player->hasSound())
+        audio.setSource(m_player->soundMixer());
+    else if (heardBefore)
+        audio.setSource(nullptr);
     updateCursor();
     m_frame = QImage();
     m_frameStale = true;
@@ -79,6 +94,8 @@ bool MovieView::load(const QString &path)
 void MovieView::clear()
 {
     stop();
+    if (m_player && MovieAudio::instance().isSource(m_player->soundMixer().get()))
+        MovieAudio::instance().setSource(nullptr);
     m_player.reset();
     updateCursor();
     m_frame = QImage();
@@ -97,7 +114,16 @@ void MovieView::play()
         return;
     m_playing = true;
     m_framesRun = 0;
+    m_clockBase = 0;
+    m_soundLeads = false;
+    m_soundThrown = 0;
     m_clock.start();
+    if (m_player->hasSound()) {
+        MovieAudio &audio = MovieAudio::instance();
+        if (!audio.isSource(m_player->soundMixer().get()))
+            audio.setSource(m_player->soundMixer());
+        audio.setPaused(false);
+    }
     scheduleNext();
 }
 
@@ -105,14 +131,66 @@ void MovieView::stop()
 {
     m_playing = false;
     m_timer.stop();
+    // The sounds wait where they are, and are silent at once.
+    if (m_player && MovieAudio::instance().isSource(m_player->soundMixer().get()))
+        MovieAudio::instance().setPaused(true);
+}
+
+bool MovieView::soundHeard() const
+{
+    MovieAudio &audio = MovieAudio::instance();
+    return audio.isSource(m_player->soundMixer().get()) && !audio.paused() && audio.running();
+}
+
+qint64 MovieView::framesDue()
+{
+    const double rate = frameRateOf(*m_player);
+    const swf::SoundMixer &mixer = *m_player->soundMixer();
+    const bool leads = m_player->hasSound() && mixer.streamLeads() && soundHeard();
+    if (leads != m_soundLeads) {
+        // Each clock takes over where the other left the frames.
+        m_soundLeads = leads;
+        if (leads) {
+            m_soundBase = mixer.framesMixed();
+            m_soundBaseFrames = m_framesRun;
+        } else {
+            m_clock.start();
+            m_clockBase = m_framesRun;
+        }
+    }
+    if (m_soundLeads)
+        return m_soundBaseFrames
+            + qint64(std::floor(double(mixer.framesMixed() - m_soundBase) * rate / swf::SoundMixer::Rate));
+    return m_clockBase + qint64(std::floor(double(m_clock.nsecsElapsed()) / 1e9 * rate));
+}
+
+void MovieView::keepSoundInTime()
+{
+    if (!m_player->hasSound())
+        return;
+    // The sound of the frames run so far: mixed by the output when it is
+    // heard, otherwise here, into nothing, so that it is where it should
+    // be once it is heard again.
+    const std::int64_t due = std::llround(double(m_framesRun) * swf::SoundMixer::Rate / frameRateOf(*m_player));
+    if (!soundHeard()) {
+        const std::int64_t frames = std::min<std::int64_t>(due - m_soundThrown, 2 * swf::SoundMixer::Rate);
+        if (frames > 0)
+            m_player->mixSound(nullptr, int(frames));
+    }
+    m_soundThrown = due;
 }
 
 void MovieView::scheduleNext()
 {
+    const double period = 1000.0 / frameRateOf(*m_player);
+    if (m_soundLeads) {
+        // The sound's clock moves a buffer at a time: looked at often.
+        m_timer.start(std::max(2, int(period / 4)));
+        return;
+    }
     // Frame n is due n frame periods after the start: waiting for the next
     // due time, not for a fixed interval, keeps the schedule from drifting.
-    const double period = 1000.0 / frameRateOf(*m_player);
-    const double due = (m_framesRun + 1) * period;
+    const double due = (m_framesRun + 1 - m_clockBase) * period;
     const double wait = due - double(m_clock.nsecsElapsed()) / 1e6;
     m_timer.start(std::max(0, int(std::ceil(wait))));
 }
@@ -122,17 +200,23 @@ void MovieView::tick()
     if (!m_playing || !m_player)
         return;
     const double rate = frameRateOf(*m_player);
-    const qint64 due = qint64(std::floor(double(m_clock.nsecsElapsed()) / 1e9 * rate));
-    qint64 steps = due - m_framesRun;
+    qint64 steps = framesDue() - m_framesRun;
     if (steps > rate * MaxCatchUpSeconds) {
         steps = 1;
-        m_framesRun = due - 1;
+        if (m_soundLeads) {
+            m_soundBase = m_player->soundMixer()->framesMixed();
+            m_soundBaseFrames = m_framesRun + 1;
+        } else {
+            m_clock.start();
+            m_clockBase = m_framesRun + 1;
+        }
     }
     // Late frames are run but not drawn: only the last one is shown.
     for (qint64 i = 0; i < steps; ++i)
         m_player->advance();
     if (steps > 0) {
         m_framesRun += steps;
+        keepSoundInTime();
         refresh();
         // A button may have moved under a still pointer.
         afterInput();

@@ -17,6 +17,11 @@ namespace platform {
 // frame rate and draws its stage ShowAll. Without a movie it is filled
 // with the player's default background, white.
 //
+// A movie with sound plays it through MovieAudio. The sound leads: while
+// the main timeline's stream plays, frames are due by the sound's clock,
+// not the wall clock, and late frames are run without being drawn. With
+// nothing to hear it, the sound is still mixed, and thrown away, in time.
+//
 // The last frame drawn is kept as an image of the widget's size; each new
 // frame draws into it only what changed, and only those pixels are shown
 // again. A halted movie, or a playing one between changes, costs one image
@@ -62,13 +67,23 @@ private:
     void updateCursor();
     void tick();
     void scheduleNext();
+    qint64 framesDue();
+    void keepSoundInTime();
+    bool soundHeard() const;
     void refresh();
     QSize devicePixels() const;
 
     std::unique_ptr<swf::Player> m_player;
     QTimer m_timer;
-    QElapsedTimer m_clock;      // since play() started the current run
-    qint64 m_framesRun = 0;     // frames advanced since then
+    QElapsedTimer m_clock;      // since play() started the current run, or the wall clock took over
+    qint64 m_framesRun = 0;     // frames advanced since play()
+    qint64 m_clockBase = 0;     // m_framesRun when m_clock started
+    // While the sound leads: its mixer's clock when it took the lead, and
+    // the frames run then.
+    bool m_soundLeads = false;
+    std::int64_t m_soundBase = 0;
+    qint64 m_soundBaseFrames = 0;
+    std::int64_t m_soundThrown = 0;  // frames mixed and thrown away since play()
     bool m_playing = false;
     QImage m_frame;             // the stage as last rendered, at the widget's size
     bool m_frameStale = true;   // m_frame lags behind the player

@@ -53,25 +53,32 @@ QStringList moduleCandidates()
     return files;
 }
 
-// Runs on any thread: loading needs no event loop and no QObject.
-soundmodule::PlayFunction loadModule(const QStringList &candidates)
+// Runs on any thread: loading needs no event loop and no QObject. Null
+// when no module can be loaded.
+const soundmodule::Entries *loadModule(const QStringList &candidates)
 {
     for (const QString &file : candidates) {
         if (!QFileInfo::exists(file))
             continue;
         // Never unloaded: the audio stack keeps threads of its own running.
         auto *library = new QLibrary(file);
-        if (auto play = reinterpret_cast<soundmodule::PlayFunction>(library->resolve(soundmodule::PlayEntry)))
-            return play;
+        auto *entries = new soundmodule::Entries;
+        entries->play = reinterpret_cast<soundmodule::PlayFunction>(library->resolve(soundmodule::PlayEntry));
+        entries->open = reinterpret_cast<soundmodule::OpenFunction>(library->resolve(soundmodule::OpenEntry));
+        entries->pause = reinterpret_cast<soundmodule::PauseFunction>(library->resolve(soundmodule::PauseEntry));
+        entries->running = reinterpret_cast<soundmodule::RunningFunction>(library->resolve(soundmodule::RunningEntry));
+        if (entries->play && entries->open && entries->pause && entries->running)
+            return entries;
         qWarning("Sound module %s: %s", qPrintable(file), qPrintable(library->errorString()));
+        delete entries;
         delete library;
     }
     return nullptr;
 }
 
-std::shared_future<soundmodule::PlayFunction> &moduleLoad()
+std::shared_future<const soundmodule::Entries *> &moduleLoad()
 {
-    static std::shared_future<soundmodule::PlayFunction> load;
+    static std::shared_future<const soundmodule::Entries *> load;
     return load;
 }
 
@@ -91,9 +98,24 @@ soundmodule::PlayFunction player()
     // Without preload the first play loads the module itself; after it, a
     // load still under way is waited for (it began long before).
     startModuleLoad(std::launch::deferred);
-    return moduleLoad().get();
+    const soundmodule::Entries *entries = moduleLoad().get();
+    return entries ? entries->play : nullptr;
 }
 } // namespace
+
+const soundmodule::Entries *soundmodule::loadedModule()
+{
+    if (!QCoreApplication::instance())
+        return nullptr;
+    startModuleLoad(std::launch::async);
+    auto &load = moduleLoad();
+    // A load that could not get a thread is deferred: it runs here, once.
+    if (!load.valid())
+        return nullptr;
+    if (load.wait_for(std::chrono::seconds(0)) == std::future_status::deferred)
+        return load.get();
+    return load.wait_for(std::chrono::seconds(0)) == std::future_status::ready ? load.get() : nullptr;
+}
 
 bool Sound::sndPlaySound(const QString &path, int flags)
 {

@@ -126,6 +126,7 @@ void SoundMixer::mix(std::int16_t *out, int frames)
 {
     if (frames <= 0)
         return;
+    std::lock_guard<std::mutex> mixing(m_mixLock);
     {
         std::lock_guard<std::mutex> lock(m_queueLock);
         m_taken.swap(m_queue);

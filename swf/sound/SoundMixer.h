@@ -65,7 +65,8 @@ private:
     std::mutex m_queueLock;
     std::vector<Command> m_queue;
     std::set<const void *> m_streaming;    // player's side: timelines with a stream started
-    // The mixing side only.
+    // The mixing side only; two threads that both mix take turns.
+    std::mutex m_mixLock;
     std::vector<Command> m_taken;
     std::vector<Voice> m_voices;
     std::vector<std::int32_t> m_sum;
