@@ -7,6 +7,7 @@
 #include "StoryBook.h"
 #include "StoryExporter.h"
 #include "StoryTimeline.h"
+#include "WavFile.h"
 
 #include <Player.h>
 
@@ -50,6 +51,7 @@ private slots:
     void movieShowsTheScenesInOrder_data();
     void movieShowsTheScenesInOrder();
     void bundledContentPassesTheCheck();
+    void eachStoryHasItsOwnQuietLoopingMusic();
 
 private:
     QTemporaryDir m_out;
@@ -173,6 +175,43 @@ void TestStories::bundledContentPassesTheCheck()
     QVERIFY2(report.ok(), qPrintable(report.text()));
     for (const Story &story : StoryBook::all())
         QVERIFY(report.exercises.contains(story.name()));
+}
+
+// Each story's stream, heard through the engine over two loops: sounding
+// all the way, the same on each loop, its own, and well under the error
+// sound (at most a quarter of its level, 12 dB).
+void TestStories::eachStoryHasItsOwnQuietLoopingMusic()
+{
+    QFile error(m_out.filePath(QStringLiteral("suoni/no.wav")));
+    QVERIFY(error.open(QIODevice::ReadOnly));
+    const QByteArray wav = error.readAll().mid(44);
+    const auto *cue = reinterpret_cast<const qint16 *>(wav.constData());
+    double cuePower = 0;
+    for (qsizetype i = 0; i < wav.size() / 2; ++i)
+        cuePower += double(cue[i]) * cue[i];
+    const double cueRms = std::sqrt(cuePower / double(wav.size() / 2));
+
+    QSet<QByteArray> tunes;
+    for (const Story &story : StoryBook::all()) {
+        auto player = swf::Player::load(m_out.filePath(QStringLiteral("gif/%1.swf").arg(story.name())));
+        QVERIFY(player);
+        const std::vector<std::int16_t> mix = player->recordSound(2 * StoryTimeline::kFrames);
+        const std::size_t loop = mix.size() / 2;
+        QVERIFY(std::equal(mix.begin(), mix.begin() + std::ptrdiff_t(loop), mix.begin() + std::ptrdiff_t(loop)));
+        double power = 0;
+        std::size_t silent = 0, run = 0;
+        for (std::size_t i = 0; i < loop; i += 2) {
+            power += double(mix[i]) * mix[i];
+            run = mix[i] ? 0 : run + 1;
+            silent = std::max(silent, run);
+        }
+        const double rms = std::sqrt(power / double(loop / 2));
+        QVERIFY2(silent < 2205, qPrintable(story.name() + QStringLiteral(": a silence of %1 samples").arg(silent)));
+        QVERIFY2(rms > cueRms / 20 && rms < cueRms / 4,
+                 qPrintable(QStringLiteral("%1: %2 against the error sound's %3").arg(story.name()).arg(rms).arg(cueRms)));
+        tunes.insert(QByteArray(reinterpret_cast<const char *>(mix.data()), 20000));
+    }
+    QCOMPARE(tunes.size(), int(StoryBook::all().size()));
 }
 
 QTEST_MAIN(TestStories)

@@ -334,7 +334,7 @@ void TestDecoder::longJumpsBounded()
 void TestDecoder::tagCounts()
 {
     MovieBuilder inner;
-    inner.showFrame().tag(15, QByteArray("\x01\x00\x00", 3)).showFrame().end();
+    inner.showFrame().tag(24, QByteArray()).tag(15, QByteArray("\x01\x00\x00", 3)).showFrame().end();
     MovieBuilder b;
     b.tag(69, QByteArray(4, 0)).emptyShape(1).sprite(2, inner).place(1, 2).showFrame().end();
     auto p = swf::Player::fromBytes(b.build());
@@ -343,7 +343,8 @@ void TestDecoder::tagCounts()
     QCOMPARE(info.tagCounts.value(1), 3);       // ShowFrame, main and sprite
     QCOMPARE(info.tagCounts.value(0), 2);       // End, main and sprite
     QCOMPARE(info.skippedTags.value(69), 1);    // FileAttributes
-    QCOMPARE(info.skippedTags.value(15), 1);    // StartSound inside the sprite
+    QCOMPARE(info.skippedTags.value(24), 1);    // Protect inside the sprite
+    QCOMPARE(info.skippedTags.value(15), 0);    // StartSound, played
     QCOMPARE(info.skippedTags.value(26), 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include "Scenery.h"
 #include "Story.h"
+#include "StoryMusic.h"
 #include "StoryTimeline.h"
 #include "SwfWriter.h"
 
@@ -10,6 +11,7 @@
 QByteArray StoryMovie::write(const Story &story)
 {
     SwfWriter swf(QSize(Story::kStageSize, Story::kStageSize), StoryTimeline::kFramesPerSecond, Qt::white);
+    swf.setStreamSound(StoryMusic::samples(story.name()), StoryMusic::kRate, 1);
 
     // characters[i]: the sprite of part i, or its morphs scene by scene.
     std::vector<std::vector<int>> characters;
