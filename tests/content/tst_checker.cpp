@@ -32,16 +32,18 @@ bool write(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// A movie holding a tag the engine skips: a video stream definition.
-QByteArray movieWithVideo()
+// A one-frame movie holding one tag: a video stream definition (which the
+// engine skips), or a sound.
+QByteArray movieWithTag(int code, const QByteArray &tag)
 {
     QByteArray body;
     body += QByteArray("\x70\x00\x0f\xa0\x00\x00\xfa\x00", 8);   // RECT 0..8000 x 0..8000, 5+4*14 bits
     body += QByteArray("\x00\x0c\x01\x00", 4);                  // 12 fps, 1 frame
-    const QByteArray video("\x01\x00\x01\x00\x40\x01\xf0\x00\x00\x02", 10);
-    body += char((60 << 6 | video.size()) & 0xff);
-    body += char((60 << 6 | video.size()) >> 8);
-    body += video;
+    body += char((code << 6 | 0x3f) & 0xff);
+    body += char((code << 6 | 0x3f) >> 8);
+    QByteArray size(4, 0);
+    qToLittleEndian<quint32>(quint32(tag.size()), size.data());
+    body += size + tag;
     body += QByteArray("\x40\x00\x00\x00", 4);                  // ShowFrame, End
     QByteArray file("FWS\x08", 4);
     QByteArray length(4, 0);
@@ -94,6 +96,7 @@ void TestChecker::findsEachFault_data()
     QTest::newRow("movie unreadable") << "movie unreadable" << false << Fault::UnreadableMovie;
     QTest::newRow("movie is a folder") << "movie folder" << false << Fault::UnreadableMovie;
     QTest::newRow("movie with undrawn tags") << "movie video" << false << Fault::UndrawnContent;
+    QTest::newRow("movie with a sound not played") << "movie nellymoser" << false << Fault::UnplayableSound;
     QTest::newRow("names differ by case") << "case clash" << false << Fault::CaseClash;
     QTest::newRow("more than 1000 movies") << "too many" << false << Fault::TooManyMovies;
     QTest::newRow("sound missing") << "sound missing" << false << Fault::MissingSound;
@@ -129,7 +132,11 @@ void TestChecker::findsEachFault()
         QVERIFY(QDir().mkpath(gif + "/cartella.swf"));
     } else if (fault == "movie video") {
         QVERIFY(copyTree(gif + "/seme", gif + "/video"));
-        QVERIFY(write(gif + "/video.swf", movieWithVideo()));
+        QVERIFY(write(gif + "/video.swf", movieWithTag(60, QByteArray("\x01\x00\x01\x00\x40\x01\xf0\x00\x00\x02", 10))));
+    } else if (fault == "movie nellymoser") {
+        QVERIFY(copyTree(gif + "/seme", gif + "/voce"));
+        // DefineSound 1: Nellymoser, 11 kHz, mono, 256 samples.
+        QVERIFY(write(gif + "/voce.swf", movieWithTag(14, QByteArray("\x01\x00\x66\x00\x01\x00\x00", 7) + QByteArray(64, 1))));
     } else if (fault == "case clash") {
         QVERIFY(copyTree(gif + "/seme", gif + "/SEME"));
         QVERIFY(copyTree(gif + "/seme.swf", gif + "/SEME.swf"));

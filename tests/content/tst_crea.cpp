@@ -4,6 +4,7 @@
 #include "GifWriter.h"
 #include "ImageCompare.h"
 #include "SlideshowMovie.h"
+#include "WavFile.h"
 
 #include <Directory.h>
 #include <Player.h>
@@ -115,6 +116,7 @@ private slots:
     void refuses_data();
     void refuses();
     void replacesWhenAsked();
+    void playsTheTeachersSound();
     void helpInItalian();
 
 private:
@@ -193,6 +195,9 @@ void TestCrea::refuses_data()
     QTest::newRow("four pictures") << QStringList{"cane"} + four << "esattamente 5";
     QTest::newRow("six pictures") << QStringList{"cane"} + five + QStringList{five.first()} << "esattamente 5";
     QTest::newRow("unknown option") << QStringList{"cane"} + five + QStringList{"--veloce"} << "non esiste";
+    QTest::newRow("sound not a wav") << QStringList{"cane"} + five + QStringList{"--suono", m_dir.filePath("finta.png")} << "non si può usare";
+    QTest::newRow("sound missing") << QStringList{"cane"} + five + QStringList{"--suono", m_dir.filePath("manca.wav")} << "il suono";
+    QTest::newRow("sound not given") << QStringList{"cane"} + five + QStringList{"--suono"} << "dopo --suono";
     QTest::newRow("no such folder") << QStringList{"cane"} + five + QStringList{"--cartella", m_dir.filePath("nessuna")} << "non esiste";
 }
 
@@ -225,6 +230,33 @@ void TestCrea::replacesWhenAsked()
     QCOMPARE(first.size(), QSize(320, 240));
     QVERIFY(closeTo(first.pixelColor(160, 40), groundOf(4)));
     QCOMPARE(QDir(m_gif).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), (QStringList{"gatto", "gatto.swf"}));
+}
+
+// A narration longer than one round of pictures: the pictures are held
+// longer, and the movie plays the sound, resampled to a movie's rate.
+void TestCrea::playsTheTeachersSound()
+{
+    std::vector<int16_t> voice(8000 * 20);
+    for (size_t i = 0; i < voice.size(); ++i)
+        voice[i] = int16_t(8000 * std::sin(2 * M_PI * 300 * double(i) / 8000));
+    QFile wav(m_dir.filePath("voce.wav"));
+    QVERIFY(wav.open(QIODevice::WriteOnly));
+    wav.write(WavFile::pcm16Mono(voice, 8000));
+    wav.close();
+    const Run run = creaEsercizio(QStringList{"voce"} + m_pictures + QStringList{"--cartella", m_gif, "--suono", wav.fileName()});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    std::unique_ptr<swf::Player> player = swf::Player::load(m_gif + "/voce.swf");
+    QVERIFY(player && player->hasSound() && player->info().soundProblems.isEmpty());
+    const int frames = player->info().frameCount;
+    QVERIFY2(frames >= 20 * 12, qPrintable(QString::number(frames)));
+    const std::vector<int16_t> mix = player->recordSound(frames);
+    int crossings = 0, loud = 0;
+    for (size_t i = 2; i < size_t(20 * 44100) * 2; i += 2) {
+        crossings += mix[i - 2] < 0 && mix[i] >= 0;
+        loud = std::max(loud, int(mix[i]));
+    }
+    QVERIFY2(std::abs(crossings - 20 * 300) < 60, qPrintable(QString::number(crossings)));
+    QVERIFY(std::abs(loud - 8000) < 400);
 }
 
 void TestCrea::helpInItalian()

@@ -64,6 +64,7 @@ private slots:
     void inspect_data();
     void inspect();
     void errorSoundIsShortSoftAndFalling();
+    void readsATeachersSound();
 };
 
 void TestWav::inspect_data()
@@ -95,6 +96,29 @@ void TestWav::inspect()
     QCOMPARE(info.problem.isEmpty(), playable);
     if (playable)
         QCOMPARE(info.seconds, seconds);
+}
+
+// 8-bit stereo at 16 kHz, as a teacher's recorder may save it.
+void TestWav::readsATeachersSound()
+{
+    QByteArray wav = WavFile::pcm16Mono(std::vector<int16_t>(8, 0), 16000);
+    wav[22] = 2;                                 // channels
+    wav[34] = 8;                                 // bits per sample
+    const QByteArray data("\x80\xff\x00\x80\x40\xc0\x80\x80", 8);
+    wav.replace(44, 16, data);
+    wav[40] = 8;                                 // data size
+    QString problem;
+    const WavFile::Audio audio = WavFile::read(wav, &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(audio.channels, 2);
+    QCOMPARE(audio.rate, 16000);
+    QCOMPARE(audio.samples, (std::vector<int16_t>{0, 127 * 256, -32768, 0, -64 * 256, 64 * 256, 0, 0}));
+    const WavFile::Audio resampled = WavFile::resampled(audio, 32000);
+    QCOMPARE(resampled.samples.size(), size_t(16));
+    QCOMPARE(resampled.samples[2], int16_t(-16384));     // halfway between the first two frames
+    wav[20] = 3;                                 // floating point
+    QVERIFY(WavFile::read(wav, &problem).samples.empty());
+    QVERIFY(problem.contains(QStringLiteral("PCM")));
 }
 
 void TestWav::errorSoundIsShortSoftAndFalling()

@@ -137,6 +137,22 @@ ContentChecker::Report ContentChecker::check(const QString &contentFolder)
                 problem(name, Fault::UndrawnContent,
                         QStringLiteral("il filmato %1 usa cose che il gioco non sa disegnare: %2")
                             .arg(movie, undrawn.join(QStringLiteral(", "))));
+            QStringList unplayable;
+            for (const swf::MovieInfo::SoundProblem &p : player->info().soundProblems) {
+                using Kind = swf::MovieInfo::SoundProblem::Kind;
+                const QString what = p.kind == Kind::Nellymoser ? QStringLiteral("formato Nellymoser")
+                    : p.kind == Kind::BadAdpcm ? QStringLiteral("dati ADPCM rovinati")
+                    : p.kind == Kind::BadMp3 ? QStringLiteral("MP3 che non si decodifica")
+                                             : QStringLiteral("formato sconosciuto");
+                const QString text = p.soundId ? QStringLiteral("suono %1: %2").arg(p.soundId).arg(what)
+                                               : QStringLiteral("suono in sottofondo: %1").arg(what);
+                if (!unplayable.contains(text))
+                    unplayable << text;
+            }
+            if (!unplayable.isEmpty())
+                problem(name, Fault::UnplayableSound,
+                        QStringLiteral("il filmato %1 ha suoni che il gioco non sa suonare: %2")
+                            .arg(movie, unplayable.join(QStringLiteral("; "))));
         }
 
         // The game builds the picture paths from the name exactly as listed.

@@ -20,6 +20,7 @@ public:
         FolderWithoutMovie,
         UnreadableMovie,
         UndrawnContent,
+        UnplayableSound,
         CaseClash,
         TooManyMovies,
         MissingSound,

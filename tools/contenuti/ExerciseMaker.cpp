@@ -2,6 +2,7 @@
 
 #include "GifWriter.h"
 #include "SlideshowMovie.h"
+#include "WavFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -112,6 +113,25 @@ QString ExerciseMaker::make(const Request &request)
         sources.push_back(std::move(image));
     }
 
+    // The sound goes into the movie at the nearest of the movie's rates
+    // that loses nothing, 22 kHz at most: enough for a voice or a tune.
+    WavFile::Audio sound;
+    if (!request.sound.isEmpty()) {
+        QFile file(request.sound);
+        if (!QFileInfo(request.sound).isFile())
+            return QStringLiteral("il suono \"%1\" non esiste").arg(request.sound);
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("il suono \"%1\" non si può leggere: %2").arg(request.sound, file.errorString());
+        QString why;
+        sound = WavFile::read(file.readAll(), &why);
+        if (sound.samples.empty())
+            return QStringLiteral("il suono \"%1\" non si può usare: %2 (serve un file WAV)").arg(request.sound, why);
+        if (sound.seconds() > kLongestSoundSeconds)
+            return QStringLiteral("il suono \"%1\" è troppo lungo: al massimo %2 minuti")
+                .arg(request.sound).arg(kLongestSoundSeconds / 60);
+        sound = WavFile::resampled(sound, sound.rate <= 5512 ? 5512 : sound.rate <= 11025 ? 11025 : 22050);
+    }
+
     const QSize size = commonSize(sources.front().size());
     std::vector<QImage> pictures;
     for (const QImage &source : sources)
@@ -132,7 +152,7 @@ QString ExerciseMaker::make(const Request &request)
     const QString movieName = request.name + QStringLiteral(".swf");
     {
         QSaveFile movie(staging.filePath(movieName));
-        const QByteArray bytes = SlideshowMovie::write(pictures);
+        const QByteArray bytes = SlideshowMovie::write(pictures, sound.samples.empty() ? nullptr : &sound);
         if (!movie.open(QIODevice::WriteOnly) || movie.write(bytes) != bytes.size() || !movie.commit())
             return QStringLiteral("non si può scrivere il filmato: %1").arg(movie.errorString());
         QFile::setPermissions(staging.filePath(movieName),

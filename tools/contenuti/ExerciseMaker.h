@@ -16,6 +16,7 @@ class ExerciseMaker
 public:
     static constexpr int kPictures = 5;
     static constexpr int kLongestSide = 320;
+    static constexpr int kLongestSoundSeconds = 600;
 
     struct Request
     {
@@ -23,6 +24,7 @@ public:
         QStringList pictures;
         QString gifFolder;
         bool replace = false;
+        QString sound;          // a WAV to play under the slideshow, or empty
     };
 
     // An empty text when all went well, otherwise what went wrong, in

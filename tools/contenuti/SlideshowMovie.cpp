@@ -2,10 +2,23 @@
 
 #include "SwfWriter.h"
 
-QByteArray SlideshowMovie::write(const std::vector<QImage> &pictures)
+#include <cmath>
+
+int SlideshowMovie::holdFrames(int pictures, const WavFile::Audio *sound)
+{
+    if (!sound || pictures <= 0)
+        return kHoldFrames;
+    const double frames = std::ceil(sound->seconds() * kFramesPerSecond);
+    return std::max(kHoldFrames, int(std::ceil((frames - pictures * kFadeFrames) / pictures)));
+}
+
+QByteArray SlideshowMovie::write(const std::vector<QImage> &pictures, const WavFile::Audio *sound)
 {
     const QSize size = pictures.front().size();
     SwfWriter swf(size, kFramesPerSecond, Qt::white);
+    const int hold = holdFrames(int(pictures.size()), sound);
+    if (sound && !sound->samples.empty())
+        swf.setStreamSound(sound->samples, sound->rate, sound->channels);
     std::vector<int> shapes;
     for (const QImage &picture : pictures)
         shapes.push_back(swf.defineBitmapShape(swf.defineBitmap(picture), size));
@@ -17,7 +30,7 @@ QByteArray SlideshowMovie::write(const std::vector<QImage> &pictures)
     const int count = int(shapes.size());
     for (int k = 0; k < count; ++k) {
         const int next = shapes[size_t((k + 1) % count)];
-        for (int f = 0; f < kHoldFrames; ++f) {
+        for (int f = 0; f < hold; ++f) {
             if (f == 0) {
                 if (k > 0) {
                     swf.remove(1);

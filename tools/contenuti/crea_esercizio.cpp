@@ -8,7 +8,7 @@
 
 static const char kHelp[] =
     "Uso: crea-esercizio NOME IMMAGINE1 IMMAGINE2 IMMAGINE3 IMMAGINE4 IMMAGINE5\n"
-    "                    [--cartella CARTELLA_GIF] [--sostituisci]\n"
+    "                    [--cartella CARTELLA_GIF] [--sostituisci] [--suono FILE.wav]\n"
     "\n"
     "Crea un nuovo esercizio del gioco con cinque immagini (PNG, JPEG o GIF, di\n"
     "qualsiasi misura), date nell'ordine giusto della storia: la prima è quella\n"
@@ -24,6 +24,11 @@ static const char kHelp[] =
     "  --cartella CARTELLA_GIF  la cartella gif in cui scrivere (di solito quella\n"
     "                           accanto al gioco, che è anche la scelta predefinita)\n"
     "  --sostituisci            rifà un esercizio che esiste già\n"
+    "  --suono FILE.wav         un suono (la voce che racconta, una musica) che\n"
+    "                           l'animazione suona sotto le immagini: un WAV di\n"
+    "                           qualsiasi frequenza, mono o stereo, a 8 o 16 bit,\n"
+    "                           lungo al massimo 10 minuti; se è più lungo di un\n"
+    "                           giro di immagini, le immagini restano più a lungo\n"
     "  --help                   mostra questo aiuto\n"
     "\n"
     "Esempio:\n"
@@ -54,6 +59,12 @@ int main(int argc, char **argv)
             if (i + 1 >= args.size())
                 return refuse(QStringLiteral("dopo --cartella va scritta la cartella gif"));
             request.gifFolder = args[++i];
+        } else if (a == QLatin1String("--suono")) {
+            if (i + 1 >= args.size() || args[i + 1].startsWith(QLatin1String("--")))
+                return refuse(QStringLiteral("dopo --suono va scritto il file WAV"));
+            request.sound = args[++i];
+        } else if (a.startsWith(QLatin1String("--suono="))) {
+            request.sound = a.mid(8);
         } else if (a.startsWith(QLatin1String("--cartella="))) {
             request.gifFolder = a.mid(11);
         } else if (a.startsWith(QLatin1String("--"))) {
