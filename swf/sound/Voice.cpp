@@ -90,42 +90,59 @@ void Voice::level(std::int64_t t, int *left, int *right) const
 
 bool Voice::mix(std::int32_t *mix, int frames)
 {
-    if (!m_data)
-        return false;
-    for (int i = 0; i < frames; ++i) {
+    int i = 0;
+    while (i < frames) {
+        if (!m_data)
+            return false;
+        const std::int64_t available = m_data->frames();
         if (m_timeline) {
             // Past the end of a block the stream goes on with the next one.
-            while (m_source >= m_data->frames()) {
+            if (m_source >= available) {
                 if (!nextBlock(m_frame + 1))
                     return false;
+                continue;
             }
-        } else if (m_at >= m_end - m_begin) {
-            if (--m_loopsLeft <= 0)
-                return false;
-            seek(m_begin);
-            if (m_end <= m_begin)
+        } else {
+            if (m_at >= m_end - m_begin) {
+                if (--m_loopsLeft <= 0 || m_end <= m_begin)
+                    return false;
+                seek(m_begin);
+                continue;
+            }
+            if (m_source >= available)
                 return false;
         }
-        if (m_source >= m_data->frames())
-            return false;
+        // A run of output frames within this block, or this play of the span.
+        std::int64_t run = frames - i;
+        if (!m_timeline)
+            run = std::min(run, m_end - m_begin - m_at);
         const int channels = m_data->channels;
-        const std::int16_t *s = m_data->samples.data() + m_source * channels;
-        int left = s[0], right = s[channels - 1];
-        if (!m_info.envelope.empty()) {
-            int l = 0, r = 0;
-            level(m_clock, &l, &r);
-            left = left * l / 32768;
-            right = right * r / 32768;
+        const int rate = m_data->rate;
+        const std::int16_t *samples = m_data->samples.data();
+        std::int32_t *out = mix + 2 * i;
+        int done = 0;
+        if (m_info.envelope.empty()) {
+            for (; done < run && m_source < available; ++done) {
+                const std::int16_t *s = samples + m_source * channels;
+                out[2 * done] += s[0];
+                out[2 * done + 1] += s[channels - 1];
+                for (m_phase += rate; m_phase >= OutputRate; m_phase -= OutputRate)
+                    ++m_source;
+            }
+        } else {
+            for (; done < run && m_source < available; ++done) {
+                const std::int16_t *s = samples + m_source * channels;
+                int l = 0, r = 0;
+                level(m_clock + done, &l, &r);
+                out[2 * done] += s[0] * l / 32768;
+                out[2 * done + 1] += s[channels - 1] * r / 32768;
+                for (m_phase += rate; m_phase >= OutputRate; m_phase -= OutputRate)
+                    ++m_source;
+            }
         }
-        mix[2 * i] += left;
-        mix[2 * i + 1] += right;
-        ++m_clock;
-        ++m_at;
-        m_phase += m_data->rate;
-        while (m_phase >= OutputRate) {
-            m_phase -= OutputRate;
-            ++m_source;
-        }
+        m_at += done;
+        m_clock += done;
+        i += done;
     }
     return true;
 }
