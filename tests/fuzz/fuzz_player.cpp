@@ -1,6 +1,7 @@
 // libFuzzer target: decoding a movie, then playing and drawing a few frames
 // into small pictures, whole and as the player control would, with the
-// mouse pressed and dragged across its buttons and a key pressed.
+// mouse pressed and dragged across its buttons and a key pressed, and
+// mixing their sound.
 #include "Player.h"
 
 #include <QGuiApplication>
@@ -9,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
@@ -30,7 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The control's way too: only what changed drawn into the last picture.
     QImage kept(57, 43, QImage::Format_ARGB32_Premultiplied);
     const QSizeF stage = player->info().stage.size() / 20;
+    // A frame's sound at 12 fps, in two pulls of unequal size as a device
+    // would take it.
+    std::vector<std::int16_t> sound(2 * 3675);
     for (int frame = 0; frame < 3; ++frame) {
+        player->mixSound(sound.data(), 1000);
+        player->mixSound(sound.data(), 2675);
         QPainter painter(&image);
         player->render(painter, image.rect());
         painter.end();

@@ -18,10 +18,15 @@ cmake -S "$src/tests/fuzz/standalone" -B "$work/build" -G Ninja \
 cmake --build "$work/build" -j2 > "$work/build.log" || { cat "$work/build.log"; exit 1; }
 # Only the movies seed the run, not the reference pictures beside them.
 if [ -d "$seeds" ]; then
-    for f in "$seeds"/parser/*.swf "$seeds"/flash-reference/*.swf; do
+    for f in "$seeds"/parser/*.swf "$seeds"/flash-reference/*.swf "$seeds"/sound/*.swf; do
         [ -f "$f" ] && ln -sf "$f" "$work/seeds/$(basename "$(dirname "$f")")-$(basename "$f")"
     done
 fi
+# Movies of our own with every sound tag (PCM, ADPCM and MP3, event sounds
+# with each SOUNDINFO field, streams in the main timeline and a sprite).
+for f in "$src"/tests/fuzz/seeds/*; do
+    [ -f "$f" ] && ln -sf "$f" "$work/seeds/own-$(basename "$f")"
+done
 # Inputs that once crashed the engine are seeds too, so a run starts by
 # replaying them.
 for f in "$src"/tests/fuzz/regressions/*; do
