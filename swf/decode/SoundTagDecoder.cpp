@@ -39,6 +39,10 @@ SoundInfo SoundTagDecoder::soundInfo(BitReader &body)
             p.right = std::min<int>(body.u16(), 32768);
             info.envelope.push_back(p);
         }
+        // The level runs between neighbours in time, whatever order the
+        // file lists them in.
+        std::stable_sort(info.envelope.begin(), info.envelope.end(),
+                         [](const auto &a, const auto &b) { return a.position < b.position; });
     }
     return info;
 }
