@@ -22,7 +22,7 @@ if [ -d "$seeds" ]; then
         [ -f "$f" ] && ln -sf "$f" "$work/seeds/$(basename "$(dirname "$f")")-$(basename "$f")"
     done
 fi
-# Movies of our own with every sound tag (PCM, ADPCM and MP3, event sounds
+# Movies of our own with every sound tag (PCM, ADPCM, MP3 and a skipped Nellymoser, event sounds
 # with each SOUNDINFO field, streams in the main timeline and a sprite).
 for f in "$src"/tests/fuzz/seeds/*; do
     [ -f "$f" ] && ln -sf "$f" "$work/seeds/own-$(basename "$f")"
