@@ -35,6 +35,7 @@ private slots:
     void envelope();
     void voiceLimit();
     void eventOutlivesItsSprite();
+    void gotoToTheFrameShownStartsNothing();
     void streamFollowsTimeline_data();
     void streamFollowsTimeline();
     void streamOfRemovedSprite();
@@ -123,6 +124,14 @@ void TestPlayback::eventOutlivesItsSprite()
     m.place(1, 2).showFrame().remove(1).showFrame().showFrame().end();
     const std::vector<int16_t> mix = probe::play(m.build(), 3);
     QCOMPARE(left(mix, 2 * FramePeriod + 100), 1000);
+}
+
+void TestPlayback::gotoToTheFrameShownStartsNothing()
+{
+    MovieBuilder m;
+    m.defineSound(1, Pcm16Mono44k, 44100, constant(1000, 44100));
+    m.startSound(1).actions(MovieBuilder::gotoFrame(0)).showFrame().showFrame().end();
+    QCOMPARE(left(probe::play(m.build(), 1), 100), 1000);
 }
 
 // Frames written as text, one word a frame: "b" a block of one frame's
