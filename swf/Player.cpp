@@ -350,10 +350,9 @@ void Player::startButtonSound(int buttonId, int transition)
     case ButtonCharacter::OverDownToOverUp: slot = 3; break;
     default: return;
     }
-    // The engine plays no sound yet: the button's sound for `slot` waits
-    // for the sound engine's decoding and mixer.
-    Q_UNUSED(buttonId);
-    Q_UNUSED(slot);
+    const SoundStart sound = m_movie->buttonSounds(buttonId)[std::size_t(slot)];
+    if (sound.soundId)
+        m_state->mixer->startSound(sound.soundId, sound.info);
 }
 
 QPointF Player::stagePixelAt(const QPointF &point, const QRectF &target) const

@@ -5,6 +5,7 @@
 // sound data refused without harm.
 #include "MovieBuilder.h"
 #include "SoundProbe.h"
+#include "character/ButtonCharacter.h"
 #include "sound/SoundMixer.h"
 
 #include <QtTest>
@@ -36,6 +37,7 @@ private slots:
     void voiceLimit();
     void eventOutlivesItsSprite();
     void gotoToTheFrameShownStartsNothing();
+    void buttonTransitionsPlayTheirSounds();
     void streamFollowsTimeline_data();
     void streamFollowsTimeline();
     void streamOfRemovedSprite();
@@ -132,6 +134,27 @@ void TestPlayback::gotoToTheFrameShownStartsNothing()
     m.defineSound(1, Pcm16Mono44k, 44100, constant(1000, 44100));
     m.startSound(1).actions(MovieBuilder::gotoFrame(0)).showFrame().showFrame().end();
     QCOMPARE(left(probe::play(m.build(), 1), 100), 1000);
+}
+
+// DefineButtonSound: roll over plays sound 2, the press sound 3 as well.
+void TestPlayback::buttonTransitionsPlayTheirSounds()
+{
+    using Record = MovieBuilder::ButtonRecord;
+    MovieBuilder m;
+    m.defineSound(2, Pcm16Mono44k, 44100, constant(1000, 44100));
+    m.defineSound(3, Pcm16Mono44k, 44100, constant(300, 44100));
+    m.rectShape(1, 0, 0, 800, 800, 255, 0, 0);
+    m.button2(10, {Record{swf::ButtonCharacter::Up, 1, 1, 0}, Record{swf::ButtonCharacter::HitTest, 1, 2, 0}});
+    m.tag(17, QByteArray("\x0a\x00\x00\x00\x02\x00\x00\x03\x00\x00\x00\x00", 12));
+    auto player = swf::Player::fromBytes(m.place(1, 10).showFrame().end().build());
+    QVERIFY(player);
+    std::vector<int16_t> mix(200);
+    player->mouseMove(QPointF(20, 20));
+    player->mixSound(mix.data(), 100);
+    QCOMPARE(left(mix, 50), 1000);
+    player->mousePress(QPointF(20, 20));
+    player->mixSound(mix.data(), 100);
+    QCOMPARE(left(mix, 50), 1300);
 }
 
 // Frames written as text, one word a frame: "b" a block of one frame's
