@@ -4,6 +4,7 @@
 
 #include "sound/SoundMixer.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform {
@@ -67,6 +68,26 @@ void MovieAudio::pull(void *self, std::int16_t *stereo, int frames)
         source->mix(stereo, frames);
     else
         std::memset(stereo, 0, std::size_t(frames) * 4);
+    if (frames <= 0)
+        return;
+
+    // What is heard changed (a stop, a play, another movie): the wave would
+    // jump from the last value played to the new one, a click in the
+    // loudspeaker. The first few milliseconds go from the one to the other.
+    const void *heard = source.get();
+    if (heard != audio->m_heard) {
+        audio->m_heard = heard;
+        const int n = std::min(frames, DeclickFrames);
+        for (int i = 0; i < n; ++i) {
+            const int in = i + 1, out = DeclickFrames - in;
+            for (int c = 0; c < 2; ++c) {
+                std::int16_t &v = stereo[2 * i + c];
+                v = std::int16_t((v * in + audio->m_last[c] * out) / DeclickFrames);
+            }
+        }
+    }
+    audio->m_last[0] = stereo[2 * (frames - 1)];
+    audio->m_last[1] = stereo[2 * (frames - 1) + 1];
 }
 
 } // namespace platform

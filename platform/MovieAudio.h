@@ -33,8 +33,10 @@ public:
     bool running();
 
     // What the output's thread calls for the next frames; tests call it in
-    // place of a device.
+    // place of a device. A change of what is heard is eased over the first
+    // DeclickFrames frames (about 6 ms).
     static void pull(void *self, std::int16_t *stereo, int frames);
+    static constexpr int DeclickFrames = 256;
 
 private:
     MovieAudio() = default;
@@ -45,6 +47,10 @@ private:
     std::atomic<const swf::SoundMixer *> m_current{nullptr};
     std::atomic<bool> m_paused{true};
     void *m_output = nullptr;
+    // The pulling thread's own: what the last pull heard, and the last frame
+    // it gave the device.
+    const void *m_heard = nullptr;
+    std::int16_t m_last[2] = {0, 0};
 };
 
 } // namespace platform

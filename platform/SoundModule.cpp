@@ -11,10 +11,10 @@
 #include <QMediaDevices>
 #include <QSoundEffect>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 #include <atomic>
-#include <cstring>
 #include <type_traits>
 
 namespace {
@@ -52,19 +52,16 @@ using platform::soundmodule::PullFunction;
 class PullDevice : public QIODevice
 {
 public:
-    PullDevice(PullFunction pull, void *context, const std::atomic<bool> &paused)
-        : m_pull(pull), m_context(context), m_paused(paused) {}
+    PullDevice(PullFunction pull, void *context) : m_pull(pull), m_context(context) {}
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override { return 1 << 20; }
 
 protected:
     qint64 readData(char *data, qint64 size) override
     {
+        // Paused too: the pull itself goes quiet, easing the wave down.
         const int frames = int(std::min<qint64>(size, 1 << 20) / 4);
-        if (m_paused.load())
-            std::memset(data, 0, std::size_t(frames) * 4);
-        else
-            m_pull(m_context, reinterpret_cast<std::int16_t *>(data), frames);
+        m_pull(m_context, reinterpret_cast<std::int16_t *>(data), frames);
         return qint64(frames) * 4;
     }
     qint64 writeData(const char *, qint64) override { return -1; }
@@ -72,7 +69,6 @@ protected:
 private:
     PullFunction m_pull;
     void *m_context;
-    const std::atomic<bool> &m_paused;
 };
 
 // Lives on the output's thread, with the sink it makes there.
@@ -102,7 +98,7 @@ public:
                 m_sink = nullptr;
             }
         });
-        m_device = new PullDevice(m_pull, m_context, paused);
+        m_device = new PullDevice(m_pull, m_context);
         m_device->setParent(this);
         m_device->open(QIODevice::ReadOnly);
         m_sink->start(m_device);
@@ -114,10 +110,25 @@ public:
     {
         if (!m_sink)
             return;
-        if (on && m_sink->state() == QAudio::ActiveState)
-            m_sink->suspend();
-        else if (!on && m_sink->state() == QAudio::SuspendedState)
-            m_sink->resume();
+        if (on) {
+            // Suspended at once, the device would stop in the middle of a
+            // wave (a click) and keep the buffer's last sounds for the next
+            // play. The buffer plays out first: the pull eases it to silence.
+            if (!m_suspend) {
+                m_suspend = new QTimer(this);
+                m_suspend->setSingleShot(true);
+                QObject::connect(m_suspend, &QTimer::timeout, this, [this] {
+                    if (paused && m_sink && m_sink->state() == QAudio::ActiveState)
+                        m_sink->suspend();
+                });
+            }
+            m_suspend->start(250);
+        } else {
+            if (m_suspend)
+                m_suspend->stop();
+            if (m_sink->state() == QAudio::SuspendedState)
+                m_sink->resume();
+        }
     }
 
     void finish()
@@ -136,6 +147,7 @@ private:
     void *m_context;
     PullDevice *m_device = nullptr;
     QAudioSink *m_sink = nullptr;
+    QTimer *m_suspend = nullptr;
 };
 
 struct Output

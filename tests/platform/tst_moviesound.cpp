@@ -82,35 +82,50 @@ void TestMovieSound::stopSilencesAndPlayGoesOn()
 {
     // The control is driven without its event loop, so that only the
     // pulls below mix: what they hear must be the movie's sound without a
-    // gap or a repeat across the stop.
+    // gap or a repeat across the stop, and without a jump of the wave (a
+    // click) where it stops and where it goes on.
     const QByteArray bytes = countingMovie(10, 0);
     const std::vector<qint16> whole = swf::Player::fromBytes(bytes)->recordSound(3);
+    constexpr int Ease = MovieAudio::DeclickFrames;
     MovieView view(nullptr);
     QVERIFY(view.load(m_dir.write(QStringLiteral("b.swf"), bytes)));
     view.play();
-    std::vector<qint16> heard = pull(1000);
+    const std::vector<qint16> before = pull(1000);
+    QVERIFY(std::equal(before.begin() + 2 * Ease, before.end(), whole.begin() + 2 * Ease));
     view.stop();
     const std::vector<qint16> stopped = pull(500);
-    QVERIFY(std::all_of(stopped.begin(), stopped.end(), [](qint16 v) { return v == 0; }));
+    // From the last value heard down to silence, a little at a time.
+    int last = before[2 * 999];
+    QVERIFY(last > 2 * Ease);
+    for (int i = 0; i < 500; ++i) {
+        const int v = stopped[2 * i];
+        QVERIFY2(v <= last && last - v <= before[2 * 999] / Ease + 1, qPrintable(QString::number(i)));
+        last = v;
+    }
+    QCOMPARE(last, 0);
     view.play();
     const std::vector<qint16> after = pull(4000);
-    heard.insert(heard.end(), after.begin(), after.end());
-    QVERIFY(std::equal(heard.begin(), heard.end(), whole.begin()));
+    // It goes on at the very sample where it stopped, eased in from silence.
+    for (int i = 0; i < Ease; ++i)
+        QVERIFY(after[2 * i] >= 0 && after[2 * i] <= whole[2 * (1000 + i)]);
+    QVERIFY(std::equal(after.begin() + 2 * Ease, after.end(), whole.begin() + 2 * (1000 + Ease)));
 }
 
 void TestMovieSound::aNewMovieEndsTheOldSounds()
 {
+    // Read past the easing from one movie to the next.
+    constexpr int Ease = MovieAudio::DeclickFrames;
     MovieView view(nullptr);
     QVERIFY(view.load(m_dir.write(QStringLiteral("c.swf"), countingMovie(10, 0))));
     view.play();
-    QCOMPARE(pull(10)[0], qint16(1));
+    QCOMPARE(pull(Ease + 10)[2 * Ease], qint16(Ease + 1));
     QVERIFY(view.load(m_dir.write(QStringLiteral("d.swf"), countingMovie(10, 20000))));
     view.play();
-    QCOMPARE(pull(10)[0], qint16(20001));
+    QCOMPARE(pull(Ease + 10)[2 * Ease], qint16(20001 + Ease));
     // A movie without sound leaves the output silent.
     QVERIFY(view.load(m_dir.write(QStringLiteral("e.swf"), MovieBuilder().showFrame().end().build())));
     view.play();
-    QCOMPARE(pull(10)[0], qint16(0));
+    QCOMPARE(pull(Ease + 10)[2 * Ease], qint16(0));
 }
 
 QTEST_MAIN(TestMovieSound)
