@@ -100,8 +100,14 @@ void SoundMixer::apply(const Command &c)
         return;
     }
     case Command::Kind::Stream: {
-        // A timeline has one stream: starting it again replaces it.
+        // A timeline has one stream: starting it again replaces it, unless
+        // this is the loop to the first frame that the stream already went
+        // round to by itself.
         for (Voice &v : m_voices) {
+            if (v.clip() == c.clip && v.wrapped() && c.frame == 0) {
+                v.clearWrapped();
+                return;
+            }
             if (v.clip() == c.clip) {
                 v = Voice::stream(c.clip, c.timeline, c.frame, c.root);
                 return;

@@ -98,9 +98,22 @@ bool Voice::mix(std::int32_t *mix, int frames)
         if (m_timeline) {
             // Past the end of a block the stream goes on with the next one.
             if (m_source >= available) {
-                if (!nextBlock(m_frame + 1))
-                    return false;
-                continue;
+                const int ran = m_frame;
+                if (nextBlock(ran + 1))
+                    continue;
+                // The last frame's block ran out: the timeline comes round to
+                // its first frame next, and the sound, ahead of the pictures
+                // by the device's buffer, goes there now rather than falling
+                // silent until they catch up. The pictures' own loop then
+                // finds it already playing (SoundMixer).
+                const int last = int(m_timeline->frames.size()) - 1;
+                if (ran == last && last > 0 && nextBlock(0)) {
+                    m_wrapped = true;
+                    m_source = std::min<std::int64_t>(m_timeline->frames[std::size_t(m_frame)].streamSkip,
+                                                      m_data->frames());
+                    continue;
+                }
+                return false;
             }
         } else {
             if (m_at >= m_end - m_begin) {

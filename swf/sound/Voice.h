@@ -13,8 +13,9 @@ struct Timeline;
 // many output frames as its rate asks (what the original player did, to
 // the sample). An event sound plays its in to out span `loops` times under
 // its envelope; a stream plays its timeline's blocks one after the other
-// from the frame it started at, reading ahead of the timeline, until the
-// blocks run out or it is stopped.
+// from the frame it started at, reading ahead of the timeline, going round
+// from the last frame's block to the first, until the blocks run out or it
+// is stopped.
 class Voice
 {
 public:
@@ -30,6 +31,10 @@ public:
     bool leads() const { return m_leads; }
     // The stream's frame whose block is playing; -1 once it ran out.
     int streamFrame() const { return m_frame; }
+    // The stream went round from its timeline's last block to the first,
+    // and the timeline has not yet been seen to loop.
+    bool wrapped() const { return m_wrapped; }
+    void clearWrapped() { m_wrapped = false; }
 
 private:
     Voice() = default;
@@ -53,6 +58,7 @@ private:
     const Timeline *m_timeline = nullptr;
     int m_frame = -1;
     bool m_leads = false;
+    bool m_wrapped = false;
 };
 
 } // namespace swf

@@ -40,6 +40,7 @@ private slots:
     void buttonTransitionsPlayTheirSounds();
     void streamFollowsTimeline_data();
     void streamFollowsTimeline();
+    void streamGoesRoundAheadOfThePictures();
     void streamOfRemovedSprite();
     void longStreamKeepsItsFrames();
     void clippedOnce();
@@ -196,6 +197,29 @@ void TestPlayback::streamFollowsTimeline()
         got << (v ? QString::number(v / 100) : QStringLiteral("-"));
     }
     QCOMPARE(got.join(u' '), heard);
+}
+
+// A device mixes a buffer ahead of the pictures: at the end of the
+// timeline the stream goes on with the first frame's block instead of
+// falling silent, and the pictures' loop, coming later, does not start it
+// over.
+void TestPlayback::streamGoesRoundAheadOfThePictures()
+{
+    MovieBuilder m;
+    m.streamHead(Pcm16Mono44k, FramePeriod);
+    for (int f = 1; f <= 3; ++f)
+        m.streamBlock(constant(100 * f, FramePeriod)).showFrame();
+    auto player = swf::Player::fromBytes(m.end().build());
+    QVERIFY(player);
+    std::vector<int16_t> mix(std::size_t(FramePeriod) * 2 * 4);
+    player->mixSound(mix.data(), FramePeriod * 4);
+    QCOMPARE(left(mix, 2 * FramePeriod + FramePeriod / 2), 300);
+    QCOMPARE(left(mix, 3 * FramePeriod + FramePeriod / 2), 100);
+    for (int f = 0; f < 3; ++f)
+        player->advance();
+    QCOMPARE(player->currentFrame(), 1);
+    player->mixSound(mix.data(), FramePeriod);
+    QCOMPARE(left(mix, FramePeriod / 2), 200);
 }
 
 void TestPlayback::streamOfRemovedSprite()
