@@ -95,8 +95,12 @@ void App::setUpVersionRecord()
     QCoreApplication::setApplicationVersion(QStringLiteral("1.00"));
     QCoreApplication::setOrganizationName(QString());
     QCoreApplication::setOrganizationDomain(QString());
+    // No display name: Qt would append it to every title the program sets
+    // (the second-copy box would read "Error — Calvisto"). The product name
+    // reaches the desktop through the menu entry, which the desktop file
+    // name ties to the program's windows (their application id on Wayland).
     if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        QGuiApplication::setApplicationDisplayName(QStringLiteral("Calvisto"));
+        QGuiApplication::setDesktopFileName(QStringLiteral("ambrelia"));
 }
 
 void App::setUpLocale()

@@ -1,17 +1,20 @@
 #include "Form.h"
 
 #include "DragController.h"
+#include "NativeTitle.h"
 #include "PaintLock.h"
 #include "ToolkitError.h"
 #include "Twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QScreen>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -97,24 +100,29 @@ void Form::Show()
     noteSizeChange();
     if (!m_loaded)
         return;
-    show();
-    // The frame is known only now: an outer size set while hidden is made
-    // true again, which may bring one more Resize.
-    applySetGeometry();
-    if (!m_loaded)
-        return;
-    // The system may never activate a window (no window manager at all):
-    // the first showing is the first activation in any case. The system's
-    // own activation of it, if it comes, confirms this one.
+    // The first showing is the first activation, given just before the
+    // window goes on the screen: what its handler does to the window (cover
+    // the screen) is how the window first appears, so no window manager
+    // frames it at another size first, and it is laid out and drawn once.
+    // The system may never activate a window (no window manager at all);
+    // its own activation, if it comes, confirms this one.
     if (!m_activatedOnce) {
         m_activatedOnce = true;
         m_awaitingSystemActivation = true;
         fireActivate();
+        if (!m_loaded || isVisible())
+            return;
     }
+    show();
+    // The frame is known only now: an outer size set while hidden is made
+    // true again, which may bring one more Resize.
+    applySetGeometry();
 }
 
 void Form::applySetGeometry()
 {
+    if (m_overScreen)
+        return;
     const QRect outer = frameGeometry();
     const QSize frame = outer.size() - geometry().size();
     QSize inner = size();
@@ -164,14 +172,65 @@ void Form::fireActivate()
     Form_Activate();
 }
 
-double Form::Left() const { return readBack(m_setLeft, frameGeometry().x(), Twips::perPixelX()); }
-double Form::Top() const { return readBack(m_setTop, frameGeometry().y(), Twips::perPixelY()); }
-double Form::Width() const { return readBack(m_setWidth, frameGeometry().width(), Twips::perPixelX()); }
-double Form::Height() const { return readBack(m_setHeight, frameGeometry().height(), Twips::perPixelY()); }
+QRect Form::outerGeometry() const
+{
+    // A full-screen window has no frame, also before the window manager has
+    // taken the frame away.
+    return m_overScreen ? geometry() : frameGeometry();
+}
+
+double Form::Left() const { return readBack(m_setLeft, outerGeometry().x(), Twips::perPixelX()); }
+double Form::Top() const { return readBack(m_setTop, outerGeometry().y(), Twips::perPixelY()); }
+double Form::Width() const { return readBack(m_setWidth, outerGeometry().width(), Twips::perPixelX()); }
+double Form::Height() const { return readBack(m_setHeight, outerGeometry().height(), Twips::perPixelY()); }
+
+QRect Form::screenArea()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect();
+}
+
+QRect Form::setRectangle() const
+{
+    if (std::isnan(m_setLeft) || std::isnan(m_setTop) || std::isnan(m_setWidth) || std::isnan(m_setHeight))
+        return QRect();
+    return QRect(qRound(Twips::toPixelsX(m_setLeft)), qRound(Twips::toPixelsY(m_setTop)),
+                 qRound(Twips::toPixelsX(m_setWidth)), qRound(Twips::toPixelsY(m_setHeight)));
+}
+
+bool Form::followScreen()
+{
+    const QRect screen = screenArea();
+    if (!screen.isEmpty() && setRectangle() == screen) {
+        // The window takes the screen's size at once, so the program reads
+        // and lays out its final size now; then it asks for the system's
+        // full screen: no frame, no title bar, no panel over it, on any
+        // window manager, none, or a Wayland compositor (where a window
+        // cannot place itself). The system's own word on it comes later and
+        // changes nothing. (Qt takes a window out of full screen when it is
+        // given a geometry, hence this order.)
+        m_overScreen = true;
+        if (geometry() != screen) {
+            setGeometry(screen);
+            syncClientGeometry();
+            noteSizeChange();
+        }
+        if (!isFullScreen())
+            QMainWindow::setWindowState(windowState() | Qt::WindowFullScreen);
+        return true;
+    }
+    if (m_overScreen) {
+        m_overScreen = false;
+        QMainWindow::setWindowState(windowState() & ~Qt::WindowFullScreen);
+    }
+    return false;
+}
 
 void Form::setLeft(double twips)
 {
     m_setLeft = twips;
+    if (followScreen())
+        return;
     // move() places the outer frame of a window.
     QMainWindow::move(qRound(Twips::toPixelsX(twips)), frameGeometry().y());
 }
@@ -179,6 +238,8 @@ void Form::setLeft(double twips)
 void Form::setTop(double twips)
 {
     m_setTop = twips;
+    if (followScreen())
+        return;
     QMainWindow::move(frameGeometry().x(), qRound(Twips::toPixelsY(twips)));
 }
 
@@ -187,6 +248,8 @@ void Form::setWidth(double twips)
     if (!(twips >= 0))
         throw ToolkitError(err::InvalidPropertyValue, QStringLiteral("Invalid property value: Width"));
     m_setWidth = twips;
+    if (followScreen())
+        return;
     const int frame = frameGeometry().width() - geometry().width();
     resize(std::max(0, qRound(Twips::toPixelsX(twips)) - frame), height());
     syncClientGeometry();
@@ -198,6 +261,8 @@ void Form::setHeight(double twips)
     if (!(twips >= 0))
         throw ToolkitError(err::InvalidPropertyValue, QStringLiteral("Invalid property value: Height"));
     m_setHeight = twips;
+    if (followScreen())
+        return;
     const int frame = frameGeometry().height() - geometry().height();
     resize(width(), std::max(0, qRound(Twips::toPixelsY(twips)) - frame));
     syncClientGeometry();
@@ -272,6 +337,12 @@ void Form::setBackColor(quint32 bgr)
     QPalette palette = m_client->palette();
     palette.setColor(QPalette::Window, Control::colorFromBgr(bgr));
     m_client->setPalette(palette);
+}
+
+void Form::setCaption(const QString &caption)
+{
+    setWindowTitle(caption);
+    NativeTitle::keepAsSet(this);
 }
 
 void Form::setPaintLocked(bool locked)
@@ -395,12 +466,19 @@ bool Form::event(QEvent *event)
             fireActivate();
         }
         break;
+    case QEvent::WinIdChange:
+        NativeTitle::keepAsSet(this);
+        break;
     case QEvent::WindowDeactivate:
         // A box or another program took the mouse: its release will never
         // come here, so no outline may be left standing.
         m_drag->cancel();
         break;
     case QEvent::WindowStateChange:
+        // Full screen left from outside (a window manager's key, say): the
+        // frame counts again in the outer size.
+        if (m_overScreen && !isFullScreen())
+            m_overScreen = false;
         // A size change that came while minimised found nothing to lay out;
         // the restored window needs its Resize.
         if (!isMinimized() && m_resizedWhileMinimized) {

@@ -32,6 +32,10 @@ class DragController;
 // A value the program set reads back exactly as set while the window stands
 // within a pixel of it. An outer size set before the window is first shown
 // (when its frame is not yet known) is made true again once it is shown.
+//
+// A window whose Left, Top, Width and Height are set to the whole screen is
+// shown in the system's full-screen state: no frame, its client area from the
+// screen's corner. It leaves that state when they are set to anything else.
 class Form : public QMainWindow
 {
     Q_OBJECT
@@ -65,7 +69,7 @@ public:
     quint32 BackColor() const { return m_backColor; }   // red in the low byte
     void setBackColor(quint32 bgr);
     QString Caption() const { return windowTitle(); }
-    void setCaption(const QString &caption) { setWindowTitle(caption); }
+    void setCaption(const QString &caption);
 
     // Every control of the window, elements of control arrays and menu
     // entries included, in the order they were made.
@@ -119,6 +123,10 @@ private:
     void fireActivate();
     void syncClientGeometry() const;
     void applySetGeometry();
+    QRect outerGeometry() const;
+    QRect setRectangle() const;
+    static QRect screenArea();
+    bool followScreen();
     void setPaintLocked(bool locked);
     void watchPaints(QWidget *widget);
 
@@ -132,6 +140,7 @@ private:
     bool m_paintLocked = false;
     bool m_destroying = false;
     bool m_resizedWhileMinimized = false;
+    bool m_overScreen = false;       // set to the whole screen, so in full screen
     double m_lastScaleWidth = -1, m_lastScaleHeight = -1;
     int m_paintCount = 0;
     // The outer geometry last set by the program (twips, NaN when not set),

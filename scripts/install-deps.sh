@@ -10,6 +10,7 @@ packages=(
     fonts-comic-neue fonts-liberation fonts-noto-core
     zlib1g-dev liblzma-dev libgif-dev libmpg123-dev lame
     clang libclang-rt-14-dev
+    libxcb1-dev
     xvfb xauth xdotool imagemagick x11-utils
 )
 

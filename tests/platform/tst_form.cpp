@@ -2,12 +2,14 @@
 #include "Label.h"
 #include "MenuEntry.h"
 #include "MessageBox.h"
+#include "Screen.h"
 #include "ToolkitError.h"
 #include "Twips.h"
 
 #include <QAbstractButton>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QtTest>
 
 using namespace platform;
@@ -73,11 +75,11 @@ private slots:
             form.setWidth(6000);
         };
         form.Show();
-        // Load first, then a Resize for each change of the client size (the
-        // window's frame, known once it is shown, may bring one more), and
-        // Activate last.
+        // Load first, then a Resize for each change of the client size, then
+        // Activate as the window goes on the screen (the window's frame,
+        // known once it is shown, may bring one more Resize after it).
         QCOMPARE(form.events.first(), QStringLiteral("Load"));
-        QCOMPARE(form.events.last(), QStringLiteral("Activate"));
+        QVERIFY(form.events.indexOf("Activate") >= 3);
         QVERIFY(form.events.count("Resize") >= 2);
         QCOMPARE(form.events.count("Activate"), 1);
         QCOMPARE(form.resizeSizes.last(), QSizeF(form.ScaleWidth(), form.ScaleHeight()));
@@ -315,6 +317,59 @@ private slots:
         QCOMPARE(QColor(shot.pixel(5, 5)), QColor(Qt::blue));
         QCOMPARE(QColor(shot.pixel(50, 50)), QColor(Qt::white));
         QVERIFY(form.propertyByName("Picture").value<Picture>() == form.picture());
+    }
+    void setToTheWholeScreenIsFullScreen()
+    {
+        RecordingForm form;
+        new MenuEntry(&form, QStringLiteral("mnuEsci"), QStringLiteral("Esci"));
+        form.setClientSize(3000, 2000);
+        form.onLoad = [&form] {
+            form.setTop(450);
+            form.setLeft(600);
+            form.setHeight(4500);
+            form.setWidth(6000);
+        };
+        form.onActivate = [&form] {
+            form.setTop(0);
+            form.setLeft(0);
+            form.setHeight(Screen::Height());
+            form.setWidth(Screen::Width());
+        };
+        form.Show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+
+        // No frame: the client area starts below the menu bar at the screen's
+        // corner and reaches its bottom; the handlers read what they set.
+        QVERIFY(form.isFullScreen());
+        QTRY_COMPARE(form.frameGeometry(), screen);
+        QCOMPARE(form.clientArea()->mapToGlobal(QPoint(0, 0)), QPoint(0, form.menuBar()->height()));
+        QCOMPARE(form.clientArea()->height(), screen.height() - form.menuBar()->height());
+        QCOMPARE(QRectF(form.Left(), form.Top(), form.Width(), form.Height()),
+                 QRectF(0, 0, Screen::Width(), Screen::Height()));
+        QCOMPARE(form.ScaleWidth(), screen.width() * 15.0);
+
+        // The Activate came before the window went on the screen: the load
+        // size, the height alone, the whole screen, each laid out once.
+        QCOMPARE(form.events.indexOf("Activate"), form.events.size() - 3);
+        QCOMPARE(form.resizeSizes.size(), 4);
+        QCOMPARE(form.resizeSizes.last(), QSizeF(form.ScaleWidth(), form.ScaleHeight()));
+
+        // Any other rectangle leaves full screen.
+        form.setWidth(6000);
+        QVERIFY(!form.isFullScreen());
+        QCOMPARE(form.Width(), 6000.0);
+        QCOMPARE(form.resizeSizes.size(), 5);
+
+        // Back to the whole screen, also after leaving it from outside (a
+        // window manager's key).
+        form.setWidth(Screen::Width());
+        QVERIFY(form.isFullScreen());
+        QCOMPARE(form.resizeSizes.size(), 6);
+        form.windowHandle()->setWindowStates(Qt::WindowNoState);
+        QTRY_VERIFY(!form.isFullScreen());
+        form.setTop(0);
+        QVERIFY(form.isFullScreen());
     }
 };
 

@@ -103,7 +103,9 @@ private slots:
     {
         App::setUpVersionRecord();
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Ambrelia"));
-        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Calvisto"));
+        // Qt appends a display name to every window title; the program sets none.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Ambrelia"));
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("ambrelia"));
         QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00"));
         QVERIFY(QCoreApplication::organizationName().isEmpty());
     }
