@@ -11,7 +11,7 @@ packages=(
     zlib1g-dev liblzma-dev libgif-dev libmpg123-dev lame
     clang libclang-rt-14-dev
     libxcb1-dev
-    xvfb xauth xdotool imagemagick x11-utils
+    xvfb xauth xdotool imagemagick x11-utils openbox weston qt6-wayland
 )
 
 missing=()

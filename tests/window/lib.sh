@@ -1,12 +1,17 @@
 # Shared by the real-window tests: each runs the real program under a
-# private Xvfb (no window manager), drives it with xdotool's real mouse
-# input and judges it from screenshots, the way a player sees the screen.
+# private Xvfb, drives it with xdotool's real mouse input and judges it from
+# screenshots, the way a player sees the screen. Xvfb alone has no window
+# manager; with AMBRELIA_DESKTOP=openbox one runs on it, so that what a
+# desktop does to a window (frames, titles, full screen) shows. With
+# AMBRELIA_DESKTOP=weston the program runs on Qt's Wayland platform in a
+# headless weston instead, judged from weston's screenshots; it has no
+# input devices, so only what the program shows by itself can be checked.
 #
 # Usage in a test: source lib.sh "$@"   (first argument: the built program)
 
 set -euo pipefail
 
-if [ -z "${AMBRELIA_UNDER_XVFB:-}" ]; then
+if [ "${AMBRELIA_DESKTOP:-}" != weston ] && [ -z "${AMBRELIA_UNDER_XVFB:-}" ]; then
     export AMBRELIA_UNDER_XVFB=1
     exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
@@ -16,7 +21,6 @@ SCREEN_W=1280
 SCREEN_H=1024
 CONVERT=/usr/bin/convert
 
-export QT_QPA_PLATFORM=xcb
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/ambrelia-window.XXXXXX")
 # The single-copy lock lives in XDG_RUNTIME_DIR: a folder of our own keeps
 # these copies apart from any other copy on the machine.
@@ -35,6 +39,38 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
+
+WINDOW_MANAGER=""
+if [ "${AMBRELIA_DESKTOP:-}" = weston ]; then
+    # Pixman draws the screen that the screenshots read; --debug lets the
+    # screenshot client in; never idle, so the screen is not blanked.
+    weston --backend=headless-backend.so --use-pixman --width=$SCREEN_W --height=$SCREEN_H \
+        --socket=ambrelia-test --idle-time=0 --debug >"$WORK/weston.log" 2>&1 &
+    STARTED+=("$!")
+    deadline=$((SECONDS + 20))
+    until [ -S "$XDG_RUNTIME_DIR/ambrelia-test" ] && grep -q 'launching.*desktop-shell' "$WORK/weston.log"; do
+        [ $SECONDS -lt $deadline ] || { echo "FAIL: weston did not start" >&2; exit 1; }
+        sleep 0.2
+    done
+    export WAYLAND_DISPLAY=ambrelia-test QT_QPA_PLATFORM=wayland
+    unset DISPLAY
+    WINDOW_MANAGER=weston
+else
+    export QT_QPA_PLATFORM=xcb
+fi
+if [ "${AMBRELIA_DESKTOP:-}" = openbox ]; then
+    # Its own settings folder: the default theme and behaviour, whatever the
+    # machine's user has configured.
+    HOME=$WORK/home openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    STARTED+=("$!")
+    wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    deadline=$((SECONDS + 20))
+    until wm_ready; do
+        [ $SECONDS -lt $deadline ] || { echo "FAIL: openbox did not start" >&2; exit 1; }
+        sleep 0.2
+    done
+    WINDOW_MANAGER=openbox
+fi
 
 fail() {
     echo "FAIL: $*" >&2
@@ -63,7 +99,15 @@ game_folder() {
     echo "$dir"
 }
 
-shot() { import -window root "$WORK/shot.png"; }
+shot() {
+    if [ "$WINDOW_MANAGER" = weston ]; then
+        rm -f "$WORK"/wayland-screenshot*.png
+        (cd "$WORK" && weston-screenshooter >/dev/null 2>&1) || return 1
+        mv "$WORK"/wayland-screenshot*.png "$WORK/shot.png"
+    else
+        import -window root "$WORK/shot.png"
+    fi
+}
 
 # pixel X Y: the colour at X,Y of the last screenshot, as RRGGBB.
 pixel() {
@@ -112,4 +156,37 @@ click_at() {
     xdotool mousemove "$1" "$2"
     sleep 0.2
     xdotool click 1
+}
+
+# title_of WINDOW: the window's title as a window manager reads it, the
+# EWMH name first.
+title_of() {
+    local names
+    names=$(xprop -id "$1" -notype _NET_WM_NAME WM_NAME 2>/dev/null)
+    if grep -q '^_NET_WM_NAME = ' <<<"$names"; then
+        sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p' <<<"$names"
+    else
+        sed -n 's/^WM_NAME = "\(.*\)"$/\1/p' <<<"$names"
+    fi
+}
+
+# fills_screen WINDOW: the window's client area stands at the screen's corner
+# with the screen's size; under a window manager the window is in its full
+# screen state, so no frame, title bar or panel takes any of it.
+fills_screen() {
+    local info
+    info=$(xwininfo -id "$1" 2>/dev/null) || return 1
+    grep -q 'Absolute upper-left X: *0$' <<<"$info" || return 1
+    grep -q 'Absolute upper-left Y: *0$' <<<"$info" || return 1
+    grep -q "Width: *$SCREEN_W\$" <<<"$info" || return 1
+    grep -q "Height: *$SCREEN_H\$" <<<"$info" || return 1
+    [ -z "$WINDOW_MANAGER" ] || xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN
+}
+
+# only_window_fills_screen PID: the program shows one window, it fills the
+# screen and its title is empty.
+only_window_fills_screen() {
+    local windows
+    windows=$(visible_windows_of "$1")
+    [ "$(wc -w <<<"$windows")" -eq 1 ] && fills_screen "$windows" && [ -z "$(title_of "$windows")" ]
 }

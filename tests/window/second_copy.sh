@@ -14,6 +14,7 @@ second=$PID
 find_error_box() { box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n1); [ -n "$box" ]; }
 wait_for 30 find_error_box || fail "the second copy shows no Error box"
 note "Error box $box"
+[ "$(title_of "$box")" = "Error" ] || fail "the box is titled '$(title_of "$box")'"
 
 # Everything the second copy shows is that one box.
 sleep 1

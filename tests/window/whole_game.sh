@@ -19,6 +19,7 @@ printf '\x46\x57\x53\x06\x1e\x00\x00\x00\x78\x00\x05\x5f\x00\x00\x0f\xa0\x00\x00
 start_program "$folder"
 game=$PID
 wait_for 30 start_window_covers_screen || fail "no start window"
+wait_for 10 only_window_fills_screen "$game" || fail "the start window does not fill the screen untitled"
 read -r ax ay < <(start_point $((2640 + 4110 / 2)) $((4680 + 1275 / 2)))
 note "pressing Avvio at $ax,$ay"
 click_at "$ax" "$ay"
@@ -36,6 +37,7 @@ exercise_window_shown() {
     [ -n "$MENU_H" ] && [ "$MENU_H" -gt 0 ]
 }
 wait_for 30 exercise_window_shown || fail "no exercise window after Avvio"
+wait_for 10 only_window_fills_screen "$game" || fail "the exercise window does not fill the screen untitled"
 CLIENT_H=$((SCREEN_H - MENU_H))
 note "menu bar $MENU_H pixels high"
 
@@ -158,6 +160,7 @@ note "menu Esci at $ex,$ey"
 click_at "$ex" "$ey"
 find_question() { box=$(xdotool search --onlyvisible --name "^L'Ambrelia\$" 2>/dev/null | head -n1); [ -n "$box" ]; }
 wait_for 15 find_question || fail "no exit question after Esci"
+[ "$(title_of "$box")" = "L'Ambrelia" ] || fail "the exit question is titled '$(title_of "$box")'"
 timeout 5 xdotool windowfocus --sync "$box" 2>/dev/null || true
 xdotool key Return
 ended() { ! kill -0 "$game" 2>/dev/null; }
