@@ -100,7 +100,7 @@ void App::setUpVersionRecord()
     // reaches the desktop through the menu entry, which the desktop file
     // name ties to the program's windows (their application id on Wayland).
     if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        QGuiApplication::setDesktopFileName(QStringLiteral("ambrelia"));
+        QGuiApplication::setDesktopFileName(QStringLiteral("org.example.ambrelia"));
 }
 
 void App::setUpLocale()

@@ -23,7 +23,7 @@ public:
     // Ends the program at once, with no further window event.
     [[noreturn]] static void End(int exitCode = 0);
 
-    // Qt's record of the program: Ambrelia 1.00, its menu entry ambrelia.
+    // Qt's record of the program: Ambrelia 1.00, its menu entry org.example.ambrelia.
     // The windows' titles stay exactly as the program writes them.
     static void setUpVersionRecord();
     // Italian texts for Qt's own buttons, the program's font substitutions.

@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Ambrelia"));
         // Qt appends a display name to every window title; the program sets none.
         QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Ambrelia"));
-        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("ambrelia"));
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("org.example.ambrelia"));
         QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.00"));
         QVERIFY(QCoreApplication::organizationName().isEmpty());
     }
