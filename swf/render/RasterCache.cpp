@@ -128,11 +128,17 @@ std::size_t geometryHash(Key key)
 }
 
 // Blits without saving the painter's whole state: the renderer's painters
-// carry clips that would be copied each time.
+// carry clips that would be copied each time. `at` is in the device's own
+// pixels; on an image of a higher density the painter's transform undoes
+// the density, so that the picture lands on them one to one.
 void blit(QPainter &painter, const QPoint &at, const QImage &image, double opacity, const TintBlend *tint)
 {
     const QTransform old = painter.transform();
-    painter.resetTransform();
+    const qreal density = painter.device()->devicePixelRatioF();
+    if (density == 1.0)
+        painter.resetTransform();
+    else
+        painter.setTransform(QTransform::fromScale(1 / density, 1 / density));
     if (opacity != 1.0)
         painter.setOpacity(opacity);
     if (tint) {
@@ -294,8 +300,13 @@ void draw(const ShapeDrawing &drawing, const RenderContext &context, const void 
     // The blit must land on the device's pixels one to one, and composite
     // as each layer of the shape would. Without anti-aliasing, a picture
     // drawn a fraction of a pixel away would move whole edges by a pixel.
+    // An image of any density qualifies: its painter's device transform
+    // holds the density, so the pictures are drawn at its own pixels (other
+    // devices of a higher density also hold offsets of their own).
     const double tx = toDevice.dx(), ty = toDevice.dy();
-    if (!device || !context.antialias || device->devicePixelRatioF() != 1.0 || painter.opacity() != 1.0
+    if (!device || !context.antialias
+        || (device->devicePixelRatioF() != 1.0 && device->devType() != QInternal::Image)
+        || painter.opacity() != 1.0
         || painter.compositionMode() != QPainter::CompositionMode_SourceOver
         || toDevice.type() > QTransform::TxShear || !std::isfinite(tx) || !std::isfinite(ty)
         || std::abs(tx) > 1e6 || std::abs(ty) > 1e6) {

@@ -22,9 +22,11 @@ class ShapeDrawing;
 // owner held still before it or only slid; while an owner's geometry keeps
 // changing (a tween's steps, a morph between ratios) a key must be seen
 // twice, so one-off transforms are drawn directly. All movies share one
-// memory budget, least recently used pictures going first. Drawing without
-// anti-aliasing, or on a device whose pixels are not the painter's, goes
-// around the cache.
+// memory budget, least recently used pictures going first. Pictures are
+// drawn at the device's own pixels, also on an image of a higher density
+// (a device pixel ratio of 2, 1.25, ...). Drawing without anti-aliasing, or
+// on another kind of device whose pixels are not the painter's, goes around
+// the cache.
 namespace rastercache {
 
 // Draws `drawing`, which belongs to `owner` (`variant` tells its versions

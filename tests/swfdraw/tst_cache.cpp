@@ -167,6 +167,8 @@ private slots:
     void paintersThatCompositeDifferentlyAreNotServed();
     void skiesAreDrawnAgainNotKept_data();
     void skiesAreDrawnAgainNotKept();
+    void highDensityImagesAreServed_data();
+    void highDensityImagesAreServed();
 };
 
 void TestCache::cachedDrawingMatchesDirectDrawing_data()
@@ -532,3 +534,50 @@ void TestCache::skiesAreDrawnAgainNotKept()
 
 QTEST_MAIN(TestCache)
 #include "tst_cache.moc"
+
+void TestCache::highDensityImagesAreServed_data()
+{
+    QTest::addColumn<qreal>("density");
+    QTest::addColumn<swf::ColorTransform>("cx");
+    QTest::newRow("2") << qreal(2) << swf::ColorTransform();
+    QTest::newRow("1.25") << qreal(1.25) << swf::ColorTransform();
+    QTest::newRow("1.5") << qreal(1.5) << swf::ColorTransform();
+    QTest::newRow("2, tinted") << qreal(2) << tintOf(200, 256, 180, 30, 0, 0);
+    QTest::newRow("1.5, faded") << qreal(1.5) << tintOf(256, 256, 256, 0, 0, 0, 128);
+}
+
+void TestCache::highDensityImagesAreServed()
+{
+    // An image of a higher density gets the very pictures that its pixels
+    // would get on an image of density 1: the same key, blitted one to one.
+    QFETCH(qreal, density);
+    QFETCH(swf::ColorTransform, cx);
+    const swf::CharacterPtr shape = decode(83, shapeBody());
+    QVERIFY(shape);
+    const QTransform logical(0.025, 0.01, -0.01, 0.025, 13, 7);
+    const QSize pixels(300, 300);
+    const QTransform device = logical * QTransform::fromScale(density, density);
+    // Twice: the second drawing is kept even if the first is taken for a
+    // one-off (another shape may have had this one's address before).
+    render(*shape, pixels, device, cx);
+    const QImage flat = render(*shape, pixels, device, cx);
+
+    const auto before = swf::rastercache::stats();
+    QImage dense(pixels, QImage::Format_ARGB32_Premultiplied);
+    dense.setDevicePixelRatio(density);
+    dense.fill(Qt::white);
+    {
+        QPainter painter(&dense);
+        swf::RenderContext context;
+        context.painter = &painter;
+        context.matrix = logical;
+        context.cxform = cx;
+        shape->draw(context);
+    }
+    const auto after = swf::rastercache::stats();
+    // A fade blits one picture per fill and stroke.
+    QCOMPARE(after.hits - before.hits, cx.aMult < 256 ? 3 : 1);
+    QCOMPARE(after.stored, before.stored);
+    dense.setDevicePixelRatio(1);
+    QCOMPARE(dense, flat);
+}
