@@ -50,6 +50,17 @@ double frameRateOf(const swf::Player &player)
     // very high rates are held to what a screen can show.
     return rate > 0 && std::isfinite(rate) ? std::min(rate, 120.0) : 12.0;
 }
+
+// The device pixels of a widget of `size` placed by `toDevice` (its ratio
+// and its place in the window), as Qt clips the widget on the window's
+// pixels: each edge at the nearest pixel edge. At a ratio such as 1.25 or
+// 1.5 the widget's edges may fall inside pixels.
+QRect devicePixelsOf(const QTransform &toDevice, const QSize &size)
+{
+    const QRectF exact = toDevice.mapRect(QRectF(QPointF(0, 0), QSizeF(size)));
+    const QPoint topLeft(qRound(exact.left()), qRound(exact.top()));
+    return QRect(topLeft, QPoint(qRound(exact.right()), qRound(exact.bottom())) - QPoint(1, 1));
+}
 } // namespace
 
 MovieView::MovieView(QWidget *parent)
@@ -224,16 +235,21 @@ void MovieView::tick()
     scheduleNext();
 }
 
-QSize MovieView::devicePixels() const
+QRect MovieView::devicePixels() const
 {
-    return (QSizeF(size()) * devicePixelRatioF()).toSize();
+    // Where the widget lands in its window's backing store, as its painter
+    // will map it.
+    const qreal ratio = devicePixelRatioF();
+    const QPointF at = QPointF(mapTo(window(), QPoint(0, 0))) * ratio;
+    return devicePixelsOf(QTransform(ratio, 0, 0, ratio, at.x(), at.y()), size());
 }
 
 void MovieView::refresh()
 {
     // Drawn now, only where the frame differs from the last one, and only
     // those pixels shown again; a frame of another size waits for the paint.
-    if (m_frameStale || m_frame.size() != devicePixels() || !isVisible()) {
+    const QRect pixels = devicePixels();
+    if (m_frameStale || m_frame.size() != pixels.size() || !isVisible()) {
         m_frameStale = true;
         update();
         return;
@@ -247,9 +263,11 @@ void MovieView::refresh()
         update(drawn);
         return;
     }
+    // The frame's corner lies within half a pixel of the widget's.
+    const QPointF corner = QPointF(pixels.topLeft()) - QPointF(mapTo(window(), QPoint(0, 0))) * ratio;
     QRegion logical;
     for (const QRect &r : drawn)
-        logical += QRectF(QRectF(r).topLeft() / ratio, QRectF(r).size() / ratio).toAlignedRect();
+        logical += QRectF((QRectF(r).topLeft() + corner) / ratio, QRectF(r).size() / ratio).toAlignedRect();
     update(logical);
 }
 
@@ -260,7 +278,9 @@ void MovieView::paintEvent(QPaintEvent *)
         painter.fillRect(rect(), Qt::white);
         return;
     }
-    const QSize pixels = devicePixels();
+    const QTransform toDevice = painter.deviceTransform();
+    const QRect area = devicePixelsOf(toDevice, size());
+    const QSize pixels = area.size();
     if (pixels.isEmpty())
         return;
     if (m_frameStale || m_frame.size() != pixels) {
@@ -274,10 +294,12 @@ void MovieView::paintEvent(QPaintEvent *)
             ++m_renderCount;
         m_frameStale = false;
     }
-    // Scaled by the painter's ratio only: one image pixel to one device
-    // pixel, without marking the image (which would make the player draw
-    // all of it next time).
-    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size())), m_frame);
+    // One image pixel on one device pixel, from the whole pixel where the
+    // widget starts (also at a ratio such as 1.25, where the widget's own
+    // corner falls inside a pixel); drawn without marking the image, which
+    // would make the player draw all of it next time.
+    painter.setWorldTransform(QTransform::fromTranslate(area.x(), area.y()) * toDevice.inverted());
+    painter.drawImage(QPoint(0, 0), m_frame);
 }
 
 } // namespace platform

@@ -71,7 +71,8 @@ private:
     void keepSoundInTime();
     bool soundHeard() const;
     void refresh();
-    QSize devicePixels() const;
+    // The device pixels the widget covers in its window (every one it touches).
+    QRect devicePixels() const;
 
     std::unique_ptr<swf::Player> m_player;
     QTimer m_timer;
