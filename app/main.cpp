@@ -1,6 +1,7 @@
 #include "Modulo1.h"
 
 #include "platform/App.h"
+#include "platform/FontPreload.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -9,7 +10,9 @@
 
 int main(int argc, char *argv[])
 {
+    platform::FontPreload::start();
     QApplication app(argc, argv);
+    platform::FontPreload::applicationReady();
     platform::App::setUpVersionRecord();
     platform::App::setUpLocale();
 
@@ -24,5 +27,6 @@ int main(int argc, char *argv[])
         esito = app.exec();
 
     Modulo1::Termina();
+    platform::FontPreload::finish();
     return esito;
 }

@@ -10,7 +10,7 @@ packages=(
     fonts-comic-neue fonts-liberation fonts-noto-core
     zlib1g-dev liblzma-dev libgif-dev libmpg123-dev lame
     clang libclang-rt-14-dev
-    libxcb1-dev dpkg-dev lintian appstream file
+    libxcb1-dev libfontconfig-dev dpkg-dev lintian appstream file
     xvfb xauth xdotool imagemagick x11-utils openbox weston qt6-wayland
 )
 
