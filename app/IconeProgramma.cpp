@@ -1,5 +1,6 @@
 #include "IconeProgramma.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -12,6 +13,16 @@ constexpr int LatoDisegno = 64;
 QString risorsa(const QString &nome)
 {
     return QStringLiteral(":/") + nome + QStringLiteral(".svg");
+}
+
+// The picture drawn from the SVG when the program was built, for the sizes
+// windows and pointers take at ratios 1 and 2; empty for any other.
+QString giaDisegnata(const QString &nome, int lato)
+{
+    if (lato != 32 && lato != 64)
+        return QString();
+    const QString file = QStringLiteral(":/%1-%2.png").arg(nome).arg(lato);
+    return QFile::exists(file) ? file : QString();
 }
 
 QImage disegna(const QString &nome, int lato)
@@ -37,8 +48,13 @@ QIcon IconeProgramma::Icona(const QString &nome)
 QIcon IconeProgramma::IconaFinestra(const QString &nome)
 {
     QIcon icona;
-    icona.addPixmap(QPixmap::fromImage(disegna(nome, 32)));
-    icona.addPixmap(QPixmap::fromImage(disegna(nome, 64)));
+    for (int lato : {32, 64}) {
+        const QString pronta = giaDisegnata(nome, lato);
+        if (!pronta.isEmpty())
+            icona.addFile(pronta, QSize(lato, lato));
+        else
+            icona.addPixmap(QPixmap::fromImage(disegna(nome, lato)));
+    }
     return icona;
 }
 
@@ -50,7 +66,9 @@ platform::Picture IconeProgramma::Immagine(const QString &nome, int lato)
 QPixmap IconeProgramma::Cursore(const QString &nome, int lato)
 {
     const qreal densita = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-    QPixmap cursore = QPixmap::fromImage(disegna(nome, qRound(lato * densita)));
+    const int pixel = qRound(lato * densita);
+    const QString pronta = giaDisegnata(nome, pixel);
+    QPixmap cursore = pronta.isEmpty() ? QPixmap::fromImage(disegna(nome, pixel)) : QPixmap(pronta);
     cursore.setDevicePixelRatio(densita);
     return cursore;
 }

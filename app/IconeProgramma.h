@@ -17,12 +17,13 @@ public:
     // grow with the window.
     static QIcon Icona(const QString &nome);
     // A window icon: the 32 x 32 picture and a 64 x 64 one for large task
-    // bars, drawn once each, so showing the window renders nothing more.
+    // bars, both drawn when the program was built.
     static QIcon IconaFinestra(const QString &nome);
     // A square picture `lato` device pixels wide, the drawing centred with
     // its proportions kept on a transparent ground.
     static platform::Picture Immagine(const QString &nome, int lato);
-    // A mouse pointer of `lato` logical pixels, sharp on high-density screens.
+    // A mouse pointer of `lato` logical pixels, sharp on high-density screens
+    // (drawn when the program was built for 32 at ratios 1 and 2).
     static QPixmap Cursore(const QString &nome, int lato = 32);
     // Where the pointer acts, in logical pixels of a cursor `lato` wide: the
     // bear's nose, the tick's point, the arrow's tip, the aeroplane's nose.
