@@ -1,8 +1,8 @@
 #include "IconeProgramma.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -13,16 +13,6 @@ constexpr int LatoDisegno = 64;
 QString risorsa(const QString &nome)
 {
     return QStringLiteral(":/") + nome + QStringLiteral(".svg");
-}
-
-// The picture drawn from the SVG when the program was built, for the sizes
-// windows and pointers take at ratios 1 and 2; empty for any other.
-QString giaDisegnata(const QString &nome, int lato)
-{
-    if (lato != 32 && lato != 64)
-        return QString();
-    const QString file = QStringLiteral(":/%1-%2.png").arg(nome).arg(lato);
-    return QFile::exists(file) ? file : QString();
 }
 
 QImage disegna(const QString &nome, int lato)
@@ -38,6 +28,22 @@ QImage disegna(const QString &nome, int lato)
     return immagine;
 }
 
+// The picture drawn from the SVG when the program was built, for the sizes
+// windows and pointers take at ratios 1 and 2; drawn now for any other.
+// Read as PNG by name: a reader left to guess the format would load every
+// image plugin of the system to ask it first.
+QImage giaDisegnata(const QString &nome, int lato)
+{
+    if (lato == 32 || lato == 64) {
+        QImageReader lettore(QStringLiteral(":/%1-%2.png").arg(nome).arg(lato), "png");
+        lettore.setAutoDetectImageFormat(false);
+        const QImage pronta = lettore.read();
+        if (!pronta.isNull())
+            return pronta;
+    }
+    return disegna(nome, lato);
+}
+
 } // namespace
 
 QIcon IconeProgramma::Icona(const QString &nome)
@@ -48,13 +54,8 @@ QIcon IconeProgramma::Icona(const QString &nome)
 QIcon IconeProgramma::IconaFinestra(const QString &nome)
 {
     QIcon icona;
-    for (int lato : {32, 64}) {
-        const QString pronta = giaDisegnata(nome, lato);
-        if (!pronta.isEmpty())
-            icona.addFile(pronta, QSize(lato, lato));
-        else
-            icona.addPixmap(QPixmap::fromImage(disegna(nome, lato)));
-    }
+    for (int lato : {32, 64})
+        icona.addPixmap(QPixmap::fromImage(giaDisegnata(nome, lato)));
     return icona;
 }
 
@@ -66,9 +67,7 @@ platform::Picture IconeProgramma::Immagine(const QString &nome, int lato)
 QPixmap IconeProgramma::Cursore(const QString &nome, int lato)
 {
     const qreal densita = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-    const int pixel = qRound(lato * densita);
-    const QString pronta = giaDisegnata(nome, pixel);
-    QPixmap cursore = pronta.isEmpty() ? QPixmap::fromImage(disegna(nome, pixel)) : QPixmap(pronta);
+    QPixmap cursore = QPixmap::fromImage(giaDisegnata(nome, qRound(lato * densita)));
     cursore.setDevicePixelRatio(densita);
     return cursore;
 }
