@@ -22,10 +22,11 @@ class DragController;
 //   (except on return from the minimised state, when a size change came
 //   while minimised);
 // - Form_Activate when the window becomes the program's active window among
-//   the program's own Forms: at its first showing (also without a window
-//   manager, where the system may never activate it), and then only when
-//   the focus comes from another Form; not on return from a message box nor
-//   from another application.
+//   the program's own Forms: at its first showing, just before the window
+//   goes on the screen (so that it appears as its handler leaves it, and
+//   also without a window manager, where the system may never activate
+//   it), and then only when the focus comes from another Form; not on
+//   return from a message box nor from another application.
 //
 // Left, Top, Width and Height are the outer rectangle, frame included;
 // ScaleWidth and ScaleHeight the client area below the menu bar; all twips.
