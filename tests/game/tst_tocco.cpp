@@ -5,132 +5,55 @@
 
 #include "platform/CommandButton.h"
 #include "platform/Image.h"
-#include "platform/Label.h"
 #include "platform/MenuEntry.h"
-#include "platform/MessageBox.h"
 #include "platform/Random.h"
 
 #include <QMenuBar>
 #include <QPointingDevice>
 #include <QtTest>
 
-// The game played with a finger (a touch screen, a whiteboard's pen): the
-// touches reach the window as the system delivers them, and nothing else.
+// The game played with a finger (a touch screen, a whiteboard's pen): only
+// touches reach the window, as the system delivers them.
 class TestTocco : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void ditoTrascina_data();
-    void ditoTrascina();
-    void ditoSuiBottoniESulMenu();
+    void trascinaEToccaBottoniEMenu()
+    {
+        ContenutoProva contenuto;
+        contenuto.aggiungiEsercizio(QStringLiteral("storia"));
+        platform::Random::Randomize(17);
+        Form1 finestra;
+        QVERIFY(AiutoPartita::mostraEAttendi(finestra));
+        QVERIFY(QTest::qWaitForWindowExposed(&finestra));
+        QPointingDevice *dito = QTest::createTouchDevice();
+        auto punto = [&](QWidget *w, QPoint p) { return w->mapTo(&finestra, p); };
+        auto tocca = [&](QWidget *w, QPoint p) {
+            QTest::touchEvent(&finestra, dito).press(0, punto(w, p));
+            QTest::touchEvent(&finestra, dito).release(0, punto(w, p));
+        };
 
-private:
-    // A finger put down at `da` on the window, slid to `a` and lifted (both
-    // in the window's coordinates).
-    void striscia(QPoint da, QPoint a);
-    void tocca(QWidget *dove, QPoint punto);
-    QPoint nellaFinestra(QWidget *w, QPoint punto) const { return w->mapTo(m_finestra, punto); }
+        // Slot 3 slid onto slot 1: the two exchange, as with the mouse.
+        QStringList atteso = AiutoPartita::etichette(finestra);
+        atteso.swapItemsAt(3, 1);
+        const QPoint da = punto(finestra.Image1[3]->widget(), finestra.Image1[3]->widget()->rect().center());
+        const QPoint a = punto(finestra.Image1[1]->widget(), finestra.Image1[1]->widget()->rect().center());
+        QTest::touchEvent(&finestra, dito).press(0, da);
+        for (int passo = 1; passo <= 8; ++passo)
+            QTest::touchEvent(&finestra, dito).move(0, da + (a - da) * passo / 8);
+        QTest::touchEvent(&finestra, dito).release(0, a);
+        QCOMPARE(AiutoPartita::etichette(finestra), atteso);
+        QVERIFY(!finestra.isDragging());
 
-    QPointingDevice *m_dito = nullptr;
-    ContenutoProva *m_contenuto = nullptr;
-    Form1 *m_finestra = nullptr;
+        // "Conferma" counts an answer; "Azzera conteggio" on the bar resets.
+        QWidget *conferma = finestra.BottoneConferma->widget();
+        tocca(conferma, conferma->rect().center());
+        QCOMPARE(Modulo1::ContatoreEsatti + Modulo1::ContatoreErrati, 1);
+        QMenuBar *barra = finestra.menuBar();
+        tocca(barra, barra->actionGeometry(finestra.MenuAzzera->action()).center());
+        QCOMPARE(Modulo1::ContatoreEsatti + Modulo1::ContatoreErrati, 0);
+    }
 };
-
-void TestTocco::initTestCase()
-{
-    m_dito = QTest::createTouchDevice();
-}
-
-void TestTocco::init()
-{
-    m_contenuto = new ContenutoProva;
-    m_contenuto->aggiungiEsercizio(QStringLiteral("storia"));
-    platform::Random::Randomize(17);
-    Modulo1::ContatoreEsatti = 0;
-    Modulo1::ContatoreErrati = 0;
-    m_finestra = new Form1;
-    QVERIFY(AiutoPartita::mostraEAttendi(*m_finestra));
-    QVERIFY(QTest::qWaitForWindowExposed(m_finestra));
-}
-
-void TestTocco::cleanup()
-{
-    platform::MessageBox::setResponder(nullptr);
-    delete m_finestra;
-    m_finestra = nullptr;
-    delete m_contenuto;
-    m_contenuto = nullptr;
-}
-
-void TestTocco::striscia(QPoint da, QPoint a)
-{
-    QTest::touchEvent(m_finestra, m_dito).press(0, da);
-    for (int passo = 1; passo <= 8; ++passo)
-        QTest::touchEvent(m_finestra, m_dito).move(0, da + (a - da) * passo / 8);
-    QTest::touchEvent(m_finestra, m_dito).release(0, a);
-    QCoreApplication::processEvents();
-}
-
-void TestTocco::tocca(QWidget *dove, QPoint punto)
-{
-    const QPoint qui = nellaFinestra(dove, punto);
-    QTest::touchEvent(m_finestra, m_dito).press(0, qui);
-    QTest::touchEvent(m_finestra, m_dito).release(0, qui);
-    QCoreApplication::processEvents();
-}
-
-void TestTocco::ditoTrascina_data()
-{
-    QTest::addColumn<int>("da");
-    QTest::addColumn<int>("a");
-    QTest::newRow("0 su 4") << 0 << 4;
-    QTest::newRow("3 su 1") << 3 << 1;
-    QTest::newRow("2 su 3") << 2 << 3;
-}
-
-void TestTocco::ditoTrascina()
-{
-    QFETCH(int, da);
-    QFETCH(int, a);
-    QStringList atteso = AiutoPartita::etichette(*m_finestra);
-    atteso.swapItemsAt(da, a);
-    QWidget *sorgente = m_finestra->Image1[da]->widget();
-    QWidget *bersaglio = m_finestra->Image1[a]->widget();
-
-    striscia(nellaFinestra(sorgente, sorgente->rect().center()),
-             nellaFinestra(bersaglio, bersaglio->rect().center()));
-
-    QCOMPARE(AiutoPartita::etichette(*m_finestra), atteso);
-    QVERIFY(!m_finestra->isDragging());
-    QCOMPARE(AiutoPartita::scenePerColore(*m_finestra).at(a), atteso.at(a).toInt());
-}
-
-void TestTocco::ditoSuiBottoniESulMenu()
-{
-    // Confirming, wrong or right, counts one answer.
-    QWidget *conferma = m_finestra->BottoneConferma->widget();
-    tocca(conferma, conferma->rect().center());
-    QCOMPARE(Modulo1::ContatoreEsatti + Modulo1::ContatoreErrati, 1);
-
-    // "Azzera conteggio" on the menu bar.
-    QMenuBar *barra = m_finestra->menuBar();
-    tocca(barra, barra->actionGeometry(m_finestra->MenuAzzera->action()).center());
-    QCOMPARE(Modulo1::ContatoreEsatti + Modulo1::ContatoreErrati, 0);
-    QCOMPARE(m_finestra->EtichettaErrati->Caption(), QStringLiteral("0"));
-
-    // In order, confirmed, then "avanti" deals a new exercise.
-    AiutoPartita::metteInOrdine(*m_finestra);
-    tocca(conferma, conferma->rect().center());
-    QCOMPARE(Modulo1::ContatoreEsatti, qint16(1));
-    QWidget *avanti = m_finestra->BottoneAvanti->widget();
-    QVERIFY(avanti->isEnabled());
-    tocca(avanti, avanti->rect().center());
-    QVERIFY(!avanti->isEnabled());
-    QVERIFY(m_finestra->BottoneConferma->Enabled());
-}
 
 QTEST_MAIN(TestTocco)
 #include "tst_tocco.moc"

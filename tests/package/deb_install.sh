@@ -30,8 +30,9 @@ LIB=$ROOT/usr/lib/ambrelia
 
 [ -L "$ROOT/usr/bin/ambrelia" ] || fail "/usr/bin/ambrelia is not a link"
 [ "$(readlink -f "$ROOT/usr/bin/ambrelia")" = "$LIB/ambrelia" ] || fail "/usr/bin/ambrelia leads elsewhere"
+# Each tool on the path starts, its libraries found (126 and 127: it could not).
 for tool in crea-esercizio verifica-contenuti swfrender; do
-    [ -x "$ROOT/usr/bin/$tool" ] || fail "$tool is not on the path"
+    "$ROOT/usr/bin/$tool" --help >/dev/null 2>&1 || [ $? -lt 126 ] || fail "$tool is not on the path"
 done
 [ -f "$LIB/suoni/no.wav" ] || fail "no suoni/no.wav beside the program"
 stories=$(ls "$LIB"/gif/*.swf | wc -l)
@@ -46,15 +47,12 @@ for side in 16 24 32 48 64 128 256; do
     [ "$(identify -format '%wx%h' "$icon" 2>/dev/null)" = "${side}x${side}" ] || fail "no ${side}x${side} icon"
 done
 [ -f "$ROOT/usr/share/icons/hicolor/scalable/apps/ambrelia.svg" ] || fail "no scalable icon"
-appstreamcli validate --no-net "$ROOT/usr/share/metainfo/org.example.ambrelia.metainfo.xml" >"$WORK/as.log" 2>&1 ||
-    { cat "$WORK/as.log" >&2; fail "appstreamcli rejects the AppStream record"; }
+appstreamcli validate --no-net "$ROOT/usr/share/metainfo/org.example.ambrelia.metainfo.xml" >&2 ||
+    fail "appstreamcli rejects the AppStream record"
 
 note "the installed tools on the installed content"
-"$ROOT/usr/bin/verifica-contenuti" >"$WORK/verifica.log" 2>&1 ||
-    { cat "$WORK/verifica.log" >&2; fail "verifica-contenuti finds faults in the installed stories"; }
+"$ROOT/usr/bin/verifica-contenuti" >"$WORK/verifica.log" 2>&1 || fail "verifica-contenuti finds faults: $(cat "$WORK/verifica.log")"
 [ "$(grep -c 'va bene' "$WORK/verifica.log")" -eq "$stories" ] || fail "verifica-contenuti did not pass every story"
-"$ROOT/usr/bin/swfrender" --info "$(ls "$LIB"/gif/*.swf | head -n1)" | grep -q 'frames:' ||
-    fail "swfrender cannot read an installed story"
 
 note "starting the installed program"
 "$ROOT/usr/bin/ambrelia" >"$WORK/program.log" 2>&1 &

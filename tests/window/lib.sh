@@ -40,38 +40,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-WINDOW_MANAGER=""
-if [ "${AMBRELIA_DESKTOP:-}" = weston ]; then
-    # Pixman draws the screen that the screenshots read; --debug lets the
-    # screenshot client in; never idle, so the screen is not blanked.
-    weston --backend=headless-backend.so --use-pixman --width=$SCREEN_W --height=$SCREEN_H \
-        --socket=ambrelia-test --idle-time=0 --debug >"$WORK/weston.log" 2>&1 &
-    STARTED+=("$!")
-    deadline=$((SECONDS + 20))
-    until [ -S "$XDG_RUNTIME_DIR/ambrelia-test" ] && grep -q 'launching.*desktop-shell' "$WORK/weston.log"; do
-        [ $SECONDS -lt $deadline ] || { echo "FAIL: weston did not start" >&2; exit 1; }
-        sleep 0.2
-    done
-    export WAYLAND_DISPLAY=ambrelia-test QT_QPA_PLATFORM=wayland
-    unset DISPLAY
-    WINDOW_MANAGER=weston
-else
-    export QT_QPA_PLATFORM=xcb
-fi
-if [ "${AMBRELIA_DESKTOP:-}" = openbox ]; then
-    # Its own settings folder: the default theme and behaviour, whatever the
-    # machine's user has configured.
-    HOME=$WORK/home openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
-    STARTED+=("$!")
-    wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-    deadline=$((SECONDS + 20))
-    until wm_ready; do
-        [ $SECONDS -lt $deadline ] || { echo "FAIL: openbox did not start" >&2; exit 1; }
-        sleep 0.2
-    done
-    WINDOW_MANAGER=openbox
-fi
-
 fail() {
     echo "FAIL: $*" >&2
     if [ -f "$WORK/shot.png" ]; then
@@ -158,17 +126,8 @@ click_at() {
     xdotool click 1
 }
 
-# title_of WINDOW: the window's title as a window manager reads it, the
-# EWMH name first.
-title_of() {
-    local names
-    names=$(xprop -id "$1" -notype _NET_WM_NAME WM_NAME 2>/dev/null)
-    if grep -q '^_NET_WM_NAME = ' <<<"$names"; then
-        sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p' <<<"$names"
-    else
-        sed -n 's/^WM_NAME = "\(.*\)"$/\1/p' <<<"$names"
-    fi
-}
+# title_of WINDOW: the window's title as window managers read it first.
+title_of() { xprop -id "$1" -notype _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'; }
 
 # fills_screen WINDOW: the window's client area stands at the screen's corner
 # with the screen's size; under a window manager the window is in its full
@@ -190,3 +149,24 @@ only_window_fills_screen() {
     windows=$(visible_windows_of "$1")
     [ "$(wc -w <<<"$windows")" -eq 1 ] && fills_screen "$windows" && [ -z "$(title_of "$windows")" ]
 }
+
+# The desktop the program runs on.
+WINDOW_MANAGER=${AMBRELIA_DESKTOP:-}
+export QT_QPA_PLATFORM=xcb
+if [ "$WINDOW_MANAGER" = weston ]; then
+    # Pixman draws the screen the screenshots read; --debug lets the
+    # screenshot client in; never idle, so the screen is not blanked.
+    weston --backend=headless-backend.so --use-pixman --width=$SCREEN_W --height=$SCREEN_H \
+        --socket=ambrelia-test --idle-time=0 --debug >"$WORK/weston.log" 2>&1 &
+    STARTED+=("$!")
+    weston_ready() { [ -S "$XDG_RUNTIME_DIR/ambrelia-test" ] && grep -q 'launching.*desktop-shell' "$WORK/weston.log"; }
+    wait_for 20 weston_ready || fail "weston did not start"
+    export WAYLAND_DISPLAY=ambrelia-test QT_QPA_PLATFORM=wayland
+    unset DISPLAY
+elif [ "$WINDOW_MANAGER" = openbox ]; then
+    # A settings folder of its own: the default theme and behaviour.
+    HOME=$WORK/home openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
+    STARTED+=("$!")
+    openbox_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    wait_for 20 openbox_ready || fail "openbox did not start"
+fi
