@@ -60,18 +60,18 @@ const soundmodule::Entries *loadModule(const QStringList &candidates)
     for (const QString &file : candidates) {
         if (!QFileInfo::exists(file))
             continue;
-        // Never unloaded: the audio stack keeps threads of its own running.
-        auto *library = new QLibrary(file);
+        // Never unloaded (the audio stack keeps threads of its own running):
+        // a QLibrary that goes out of scope leaves its library loaded.
+        QLibrary library(file);
         auto *entries = new soundmodule::Entries;
-        entries->play = reinterpret_cast<soundmodule::PlayFunction>(library->resolve(soundmodule::PlayEntry));
-        entries->open = reinterpret_cast<soundmodule::OpenFunction>(library->resolve(soundmodule::OpenEntry));
-        entries->pause = reinterpret_cast<soundmodule::PauseFunction>(library->resolve(soundmodule::PauseEntry));
-        entries->running = reinterpret_cast<soundmodule::RunningFunction>(library->resolve(soundmodule::RunningEntry));
+        entries->play = reinterpret_cast<soundmodule::PlayFunction>(library.resolve(soundmodule::PlayEntry));
+        entries->open = reinterpret_cast<soundmodule::OpenFunction>(library.resolve(soundmodule::OpenEntry));
+        entries->pause = reinterpret_cast<soundmodule::PauseFunction>(library.resolve(soundmodule::PauseEntry));
+        entries->running = reinterpret_cast<soundmodule::RunningFunction>(library.resolve(soundmodule::RunningEntry));
         if (entries->play && entries->open && entries->pause && entries->running)
             return entries;
-        qWarning("Sound module %s: %s", qPrintable(file), qPrintable(library->errorString()));
+        qWarning("Sound module %s: %s", qPrintable(file), qPrintable(library.errorString()));
         delete entries;
-        delete library;
     }
     return nullptr;
 }
