@@ -7,12 +7,14 @@
 #include "decode/DecodeError.h"
 #include "render/FrameDamage.h"
 #include "Movie.h"
+#include "PictureLimit.h"
 #include "render/Renderer.h"
 #include "sound/SoundMixer.h"
 
 #include <QFile>
 #include <QPainter>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 namespace swf {
@@ -457,10 +459,15 @@ QImage Player::renderImage(QSize size) const
 {
     if (size.isEmpty()) {
         const QRectF stage = m_movie->info().stage;
-        size = QSize(qMax(1, int(std::lround(stage.width() / 20))),
-                     qMax(1, int(std::lround(stage.height() / 20))));
+        // Held within an int: a header may claim a stage of 100 million pixels.
+        const auto pixels = [](double twips) { return int(std::clamp(std::lround(twips / 20), 1L, 1L << 30)); };
+        size = QSize(pixels(stage.width()), pixels(stage.height()));
     }
+    if (!pictureFits(size))
+        return {};
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
     image.fill(m_movie->info().background);
     QPainter painter(&image);
     render(painter, QRectF(QPointF(0, 0), QSizeF(size)));

@@ -52,7 +52,9 @@ public:
     // the quality changed. Returns the pixels drawn: empty when the frame
     // shows what the last one did.
     QRegion renderChanges(QImage &frame);
-    // The stage at `size` pixels ShowAll; an empty size means the stage's own size.
+    // The stage at `size` pixels ShowAll; an empty size means the stage's own
+    // size. Null, and nothing allocated, when that size is beyond the
+    // engine's picture limit (PictureLimit.h).
     QImage renderImage(QSize size = {}) const;
 
     // Anti-aliased by default; off reproduces a player's low quality.

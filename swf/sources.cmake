@@ -1,10 +1,10 @@
-# The movie engine's sources, room by room, listed once for the library and
-# for the sanitizer build of the fuzz target. Paths are relative to swf/.
+# The movie engine's sources, room by room. Paths are relative to swf/.
 set(SWF_SOURCES
     # The public face: a movie, a player of it, the records both speak in.
     Character.h
     Movie.h
     MovieInfo.h
+    PictureLimit.h
     Player.cpp Player.h
     Records.h
     # decode/: bytes to tags, characters and timelines.

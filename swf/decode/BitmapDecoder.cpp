@@ -69,7 +69,7 @@ QImage readImage(const QByteArray &data, const char *format)
     buffer.setData(data);
     QImageReader reader(&buffer, format);
     const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPixels)
+    if (size.isValid() && !pictureFits(size))
         return {};
     return reader.read();
 }
@@ -177,7 +177,7 @@ QImage decodeLossless(BitReader &body, bool withAlpha)
     const QByteArray compressed = body.readRest();
     if (width == 0 || height == 0)
         return {};
-    if (qint64(width) * height > kMaxPixels)
+    if (!pictureFits(width, height))
         throw DecodeError("bitmap too large");
     // A few bytes that claim a huge picture are refused before anything
     // that size is allocated.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PictureLimit.h"
 #include "decode/BitReader.h"
 
 #include <QByteArray>
@@ -9,8 +10,8 @@
 // ARGB; a picture that cannot be decoded gives a null image.
 namespace swf::bitmapdecoder {
 
-// Limits on what a bitmap may make us allocate.
-constexpr qint64 kMaxPixels = qint64(8192) * 8192;
+// Limits on what a bitmap may make us allocate, besides the picture's own
+// (PictureLimit.h).
 constexpr qint64 kMaxInflatedBytes = qint64(64) << 20;
 
 // False when zlib data of that size cannot possibly hold that many bytes.

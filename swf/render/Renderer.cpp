@@ -3,6 +3,7 @@
 #include "display/Clip.h"
 #include "render/CoverageFill.h"
 #include "render/PixelRect.h"
+#include "PictureLimit.h"
 
 #include <QImage>
 #include <QPainter>
@@ -62,12 +63,18 @@ QRectF deviceBounds(const DisplayObject &object, const Matrix &m)
     return m.mapRect(local);
 }
 
-// A fresh transparent surface for one layer, and the painter on it.
+// A fresh transparent surface for one layer; null when it would be larger
+// than any picture the engine makes.
 QImage makeLayer(const QRect &rect, qreal dpr)
 {
     // On a high-density target the layer has as many pixels as the area
     // it covers there, and is drawn in the same logical coordinates.
+    const double width = std::ceil(rect.width() * dpr), height = std::ceil(rect.height() * dpr);
+    if (!(width <= MaxPictureSide && height <= MaxPictureSide) || !pictureFits(qint64(width), qint64(height)))
+        return {};
     QImage layer((QSizeF(rect.size()) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+    if (layer.isNull())
+        return layer;
     layer.setDevicePixelRatio(dpr);
     layer.fill(Qt::transparent);
     return layer;
@@ -273,9 +280,12 @@ void Renderer::drawList(QPainter &p, const QRect &area, const Clip &clip, const 
                 for (const MaskPiece &piece : layer.pieces)
                     bounds |= piece.matrix.mapRect(piece.path.boundingRect());
                 layer.rect = pixelsWithin(bounds, 1, current);
-                if (!layer.rect.isEmpty() && m_layers < MaxLayers) {
+                // A mask whose layer cannot be made hides what it masks.
+                QImage image = layer.rect.isEmpty() || m_layers >= MaxLayers ? QImage()
+                                                                              : makeLayer(layer.rect, m_dpr);
+                if (!image.isNull()) {
                     ++m_layers;
-                    layer.image = std::make_unique<QImage>(makeLayer(layer.rect, m_dpr));
+                    layer.image = std::make_unique<QImage>(std::move(image));
                     layer.painter = std::make_unique<QPainter>(layer.image.get());
                 }
             }
@@ -326,8 +336,13 @@ void Renderer::drawObject(QPainter &p, const QRect &area, const DisplayObject &o
     QRect rect = bounds.isEmpty() ? area : pixelsWithin(bounds, grow, area);
     if (rect.isEmpty())
         return;
-    ++m_layers;
     QImage layer = makeLayer(rect, m_dpr);
+    if (layer.isNull()) {
+        // Too large a layer for its effect: the object is drawn without it.
+        drawContent(p, area, object, m, combined);
+        return;
+    }
+    ++m_layers;
     {
         QPainter lp(&layer);
         ++m_blendGroups;

@@ -2,6 +2,7 @@
 // their stacking, the stage shown "ShowAll", sprites drawn through their
 // placement.
 #include "MovieBuilder.h"
+#include "PictureLimit.h"
 #include "Player.h"
 #include "render/Renderer.h"
 
@@ -19,6 +20,9 @@ private slots:
     void stackedStagesAreBounded_data();
     void stackedStagesAreBounded();
     void scalesPastSenseDrawNothing();
+    void picturesPastTheLimit_data();
+    void picturesPastTheLimit();
+    void hugeStageIsRefused();
 };
 
 void TestRender::maskClipsItsRange_data()
@@ -149,6 +153,50 @@ void TestRender::scalesPastSenseDrawNothing()
     auto p = b.load();
     QVERIFY(p);
     QCOMPARE(p->renderImage().pixelColor(50, 50), QColor(Qt::red));
+}
+
+void TestRender::picturesPastTheLimit_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("a stage") << QSize(550, 400) << true;
+    QTest::newRow("widest") << QSize(16384, 1) << true;
+    QTest::newRow("a pixel too wide") << QSize(16385, 1) << false;
+    QTest::newRow("a pixel too high") << QSize(1, 16385) << false;
+    QTest::newRow("256 MiB") << QSize(16384, 4096) << true;
+    QTest::newRow("a row past 256 MiB") << QSize(16384, 4097) << false;
+    QTest::newRow("8192 square") << QSize(8192, 8192) << true;
+    QTest::newRow("empty") << QSize(0, 10) << false;
+}
+
+void TestRender::picturesPastTheLimit()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, fits);
+    QCOMPARE(swf::pictureFits(size), fits);
+    // An empty size asks for the stage's own; large ones are not worth making here.
+    if (size.isEmpty() || (fits && qint64(size.width()) * size.height() > 1 << 20))
+        return;
+    MovieBuilder b;
+    b.showFrame().end();
+    auto p = b.load();
+    QVERIFY(p);
+    // Refused before it is made: the sanitizer build reports a failed allocation.
+    const QImage image = p->renderImage(size);
+    QCOMPARE(image.isNull(), !fits);
+    if (fits)
+        QCOMPARE(image.size(), size);
+}
+
+void TestRender::hugeStageIsRefused()
+{
+    // Its header claims 13 million by 5 million pixels: 273 TB at its own size.
+    QString error;
+    auto p = swf::Player::load(QStringLiteral(HUGE_STAGE), &error);
+    QVERIFY2(p, qPrintable(error));
+    QCOMPARE(p->info().stage.width() / 20, 13e6);
+    QVERIFY(p->renderImage().isNull());
+    QCOMPARE(p->renderImage(QSize(130, 50)).size(), QSize(130, 50));
 }
 
 QTEST_MAIN(TestRender)

@@ -1,6 +1,7 @@
 // swfrender: draws a movie's stage after some frames into a PNG, writes
 // the sound of its first frames to a WAV file, or prints what its header
 // and tags hold. Used by the corpus checks and by people looking at content.
+#include "PictureLimit.h"
 #include "Player.h"
 #include "decode/TagNames.h"
 #include "sound/SoundMixer.h"
@@ -11,6 +12,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -173,8 +176,7 @@ int main(int argc, char **argv)
             bool okW = false, okH = false;
             if (wh.size() == 2)
                 size = QSize(wh.at(0).toInt(&okW), wh.at(1).toInt(&okH));
-            if (!okW || !okH || size.width() < 1 || size.height() < 1 || size.width() > 16384
-                || size.height() > 16384)
+            if (!okW || !okH || size.width() < 1 || size.height() < 1)
                 return fail(QStringLiteral("--size needs WxH, for example 640x480"));
         } else if (a == u"--click" && i + 1 < args.size()) {
             Click click;
@@ -205,6 +207,15 @@ int main(int argc, char **argv)
     auto player = swf::Player::load(files.at(0), &error);
     if (!player)
         return fail(error);
+    const QRectF stage = player->info().stage;
+    const double width = size.isEmpty() ? std::max(1.0, std::round(stage.width() / 20)) : size.width();
+    const double height = size.isEmpty() ? std::max(1.0, std::round(stage.height() / 20)) : size.height();
+    if (!(width <= swf::MaxPictureSide && height <= swf::MaxPictureSide)
+        || !swf::pictureFits(qint64(width), qint64(height)))
+        return fail(QStringLiteral("a picture of %1 x %2 pixels is beyond the limit of %3 a side and %4 MiB;"
+                                   " choose a smaller --size")
+                        .arg(width, 0, 'f', 0).arg(height, 0, 'f', 0).arg(swf::MaxPictureSide)
+                        .arg(swf::MaxPictureBytes >> 20));
     // Frame 1 runs as the movie loads: its clicks come right after. In the
     // order given, each a press and release where the pointer then stays.
     auto clickBefore = [&](int frame) {
@@ -221,6 +232,8 @@ int main(int argc, char **argv)
         player->advance();
     }
     const QImage image = player->renderImage(size);
+    if (image.isNull())
+        return fail(QStringLiteral("out of memory for a picture of %1 x %2 pixels").arg(width).arg(height));
     if (!image.save(files.at(1), "PNG"))
         return fail(QStringLiteral("cannot write %1").arg(files.at(1)));
     return 0;
