@@ -1,6 +1,7 @@
 #include "App.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -10,10 +11,15 @@
 #include <QLockFile>
 #include <QTranslator>
 
+#include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace platform {
@@ -25,11 +31,45 @@ QString &overriddenPath()
     return path;
 }
 
-// Locks taken by PrevInstance, by name; released only when the process ends.
-std::map<QString, std::unique_ptr<QLockFile>> &heldLocks()
+// What PrevInstance holds for one lock name until the process ends: the
+// lock file, when its folder could take it, and the socket name.
+struct HeldLock
 {
-    static std::map<QString, std::unique_ptr<QLockFile>> locks;
+    std::unique_ptr<QLockFile> file;
+    int socket = -1;
+};
+
+std::map<QString, HeldLock> &heldLocks()
+{
+    static std::map<QString, HeldLock> locks;
     return locks;
+}
+
+enum class Claim { Taken, HeldElsewhere, Unavailable };
+
+// A name in Linux's abstract socket namespace, made from the lock file's
+// path so that it stands for the same set of copies. Binding it is atomic,
+// it needs no folder (a read-only or full temporary folder cannot stop it)
+// and the kernel frees it when its process ends, however it ends.
+Claim claimSocketName(const QString &lockPath, int *socket)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return Claim::Unavailable;
+    const QByteArray name = "ambrelia-"
+        + QCryptographicHash::hash(lockPath.toUtf8(), QCryptographicHash::Sha256).toHex().left(40);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    // A leading NUL puts the name in the abstract namespace.
+    std::memcpy(address.sun_path + 1, name.constData(), std::size_t(name.size()));
+    const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + std::size_t(name.size()));
+    if (::bind(fd, reinterpret_cast<const sockaddr *>(&address), length) == 0) {
+        *socket = fd;
+        return Claim::Taken;
+    }
+    const bool inUse = errno == EADDRINUSE;
+    ::close(fd);
+    return inUse ? Claim::HeldElsewhere : Claim::Unavailable;
 }
 
 QString lockFilePath(const QString &lockName)
@@ -69,13 +109,28 @@ bool App::PrevInstance(const QString &lockName)
     auto &locks = heldLocks();
     if (locks.count(lockName))
         return false;
-    auto lock = std::make_unique<QLockFile>(lockFilePath(lockName));
+    const QString path = lockFilePath(lockName);
+    HeldLock held;
+    if (claimSocketName(path, &held.socket) == Claim::HeldElsewhere)
+        return true;
+    auto lock = std::make_unique<QLockFile>(path);
     // Age alone must never make a live copy's lock look abandoned; a lock
     // whose process is gone is still recognised as stale by its pid.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0))
+    if (lock->tryLock(0)) {
+        held.file = std::move(lock);
+    } else if (lock->error() == QLockFile::LockFailedError) {
+        // A live copy holds the file. The name goes back at once, so that
+        // this refused copy, waiting for its box to be answered, blocks no
+        // one once the other has ended.
+        if (held.socket >= 0)
+            ::close(held.socket);
         return true;
-    locks.emplace(lockName, std::move(lock));
+    }
+    // Otherwise the folder could not take the file (read-only, full, gone):
+    // the socket name alone keeps the rule, and where even that is missing
+    // the game starts rather than refuse to run at all.
+    locks.emplace(lockName, std::move(held));
     return false;
 }
 
@@ -83,8 +138,10 @@ void App::End(int exitCode)
 {
     // Nothing may run after End: no destructor, no window event. Only the
     // single-copy locks are given back and pending output written.
-    for (auto &entry : heldLocks())
-        entry.second->unlock();
+    for (auto &entry : heldLocks()) {
+        if (entry.second.file)
+            entry.second.file->unlock();
+    }
     std::fflush(nullptr);
     std::_Exit(exitCode);
 }

@@ -17,7 +17,9 @@ public:
 
     // True while another copy of the program runs. The first call takes a
     // lock that this process holds until it ends; a crashed or killed holder
-    // does not leave it behind. `lockName` lets tests use their own lock.
+    // does not leave it behind, and a temporary folder that cannot be
+    // written does not keep the program from starting. `lockName` lets
+    // tests use their own lock.
     static bool PrevInstance(const QString &lockName = QStringLiteral("ambrelia"));
 
     // Ends the program at once, with no further window event.

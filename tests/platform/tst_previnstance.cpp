@@ -18,10 +18,13 @@ class TestPrevInstance : public QObject
     Q_OBJECT
 private:
     QString m_name;
+    // The environment of the copies the test starts.
+    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
 
     QString runCheck()
     {
         QProcess check;
+        check.setProcessEnvironment(m_environment);
         check.start(QCoreApplication::applicationFilePath(), {QStringLiteral("check"), m_name});
         if (!check.waitForFinished(20000))
             return QStringLiteral("timeout");
@@ -30,6 +33,7 @@ private:
 
     void startHolder(QProcess &holder)
     {
+        holder.setProcessEnvironment(m_environment);
         holder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("hold"), m_name});
         QVERIFY(holder.waitForReadyRead(20000));
         QCOMPARE(QString::fromLatin1(holder.readLine()).trimmed(), QStringLiteral("held"));
@@ -38,6 +42,7 @@ private:
 private slots:
     void init()
     {
+        m_environment = QProcessEnvironment::systemEnvironment();
         m_name = QStringLiteral("ambrelia-test-%1-%2")
                      .arg(QCoreApplication::applicationPid())
                      .arg(QTest::currentTestFunction());
@@ -64,6 +69,30 @@ private slots:
         ::kill(pid_t(holder.processId()), SIGKILL);
         QVERIFY(holder.waitForFinished(20000));
         QCOMPARE(holder.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(runCheck(), QStringLiteral("alone"));
+    }
+
+    void lockFolderThatTakesNoFile_data()
+    {
+        QTest::addColumn<QString>("folder");
+        // Nobody, root included, can make a file in these.
+        QTest::newRow("proc") << QStringLiteral("/proc");
+        QTest::newRow("sys") << QStringLiteral("/sys");
+        QTest::newRow("a file, not a folder") << QStringLiteral("/dev/null");
+    }
+
+    // A temporary folder where the lock file cannot be written does not
+    // stop the game, and still lets one copy run at a time.
+    void lockFolderThatTakesNoFile()
+    {
+        QFETCH(QString, folder);
+        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder);
+        m_environment.insert(QStringLiteral("TMPDIR"), folder);
+        QProcess holder;
+        startHolder(holder);
+        QCOMPARE(runCheck(), QStringLiteral("running"));
+        ::kill(pid_t(holder.processId()), SIGKILL);
+        QVERIFY(holder.waitForFinished(20000));
         QCOMPARE(runCheck(), QStringLiteral("alone"));
     }
 
