@@ -222,17 +222,32 @@ void MovieView::tick()
             m_clockBase = m_framesRun + 1;
         }
     }
-    // Late frames are run but not drawn: only the last one is shown.
-    for (qint64 i = 0; i < steps; ++i)
-        m_player->advance();
     if (steps > 0) {
         m_framesRun += steps;
         keepSoundInTime();
-        refresh();
-        // A button may have moved under a still pointer.
-        afterInput();
+        showFrames(int(steps));
     }
     scheduleNext();
+}
+
+void MovieView::runFrames(int frames)
+{
+    if (!m_player || frames < 1)
+        return;
+    // Ahead of the clock, which the next ticks then wait for.
+    m_framesRun += frames;
+    keepSoundInTime();
+    showFrames(frames);
+}
+
+void MovieView::showFrames(int frames)
+{
+    // Late frames are run but not drawn: only the last one is shown.
+    for (int i = 0; i < frames; ++i)
+        m_player->advance();
+    refresh();
+    // A button may have moved under a still pointer.
+    afterInput();
 }
 
 QRect MovieView::devicePixels() const
