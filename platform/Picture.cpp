@@ -26,7 +26,9 @@ Picture LoadPicture(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         throw ToolkitError(err::FileNotFound, QStringLiteral("File not found: %1").arg(path));
-    if (info.isDir())
+    // Only a plain file is opened: a pipe named like a picture would keep the
+    // game waiting for a writer, a device for an end.
+    if (!info.isFile())
         throw ToolkitError(err::InvalidPicture, QStringLiteral("Invalid picture: %1").arg(path));
     QImageReader reader(path);
     QImage image = reader.read();

@@ -12,6 +12,7 @@
 #include "sound/SoundMixer.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QRegularExpression>
 #include <algorithm>
@@ -174,6 +175,12 @@ Player::~Player()
 
 std::unique_ptr<Player> Player::load(const QString &path, QString *error)
 {
+    // A pipe would keep the caller waiting for a writer, a device for an end.
+    if (QFileInfo::exists(path) && !QFileInfo(path).isFile()) {
+        if (error)
+            *error = QStringLiteral("%1: not a file").arg(path);
+        return nullptr;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace platform;
 
 namespace {
@@ -62,6 +64,17 @@ private slots:
     void folderIsNoPicture()
     {
         QCOMPARE(errorOf(m_dir.path()), 481);
+    }
+
+    // Nothing that is not a plain file is opened: a pipe would wait for a
+    // writer for ever, a device never end.
+    void specialFilesAreNoPicture()
+    {
+        const QString pipe = m_dir.filePath(QStringLiteral("tubo1.gif"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QCOMPARE(errorOf(pipe), 481);
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), m_dir.filePath(QStringLiteral("zeri1.gif"))));
+        QCOMPARE(errorOf(m_dir.filePath(QStringLiteral("zeri1.gif"))), 481);
     }
 
     void emptyPathIsNoPicture()

@@ -12,6 +12,8 @@
 #include <QtTest>
 #include <zlib.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 QString corpus(const QString &sub)
@@ -75,6 +77,7 @@ private slots:
     void selfPlacingButtonBounded();
     void longJumpsBounded();
     void tagCounts();
+    void specialFilesRefused();
 };
 
 void TestDecoder::compressions_data()
@@ -329,6 +332,19 @@ void TestDecoder::longJumpsBounded()
     QVERIFY(p);
     p->advance();
     QVERIFY2(timer.elapsed() < 10000, "jumps over a long timeline took too long");
+}
+
+void TestDecoder::specialFilesRefused()
+{
+    // Neither opened nor read: a pipe waits for a writer, /dev/zero never ends.
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath(QStringLiteral("tubo.swf"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString &path : {pipe, QStringLiteral("/dev/zero")}) {
+        QString error;
+        QVERIFY(!swf::Player::load(path, &error));
+        QVERIFY2(error.endsWith(QStringLiteral("not a file")), qPrintable(error));
+    }
 }
 
 void TestDecoder::tagCounts()
