@@ -11,6 +11,7 @@
 #include "platform/Screen.h"
 #include "platform/Twips.h"
 
+#include "BenchReport.h"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHash>
@@ -164,7 +165,7 @@ int main(int argc, char **argv)
     std::printf("direct placement of the same controls, median:           %.1f us\n", direct);
     std::printf("  of which the window's one drawing when painting resumes:  %.1f us\n",
                 median(drawingTimes));
-    std::printf("ratio scaler / direct placement: %.2f\n", scaler / direct);
+    reportRatio("one rescale of the exercise window, scaler / placing by hand", scaler / direct);
     std::printf("paint events while painting was suspended: %d in %d rescales\n",
                 spy.whileSuspended, Rounds);
     std::printf("per rescale, median: %.0f paint events over the window's widgets; "

@@ -6,6 +6,7 @@
 // Usage: startup_probe [game [baseline [rounds]]]; defaults are ambrelia and
 // bare_window beside the probe, 9 rounds. Without a display it runs itself
 // under xvfb-run.
+#include "BenchReport.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -189,6 +190,8 @@ int main(int argc, char **argv)
     std::printf("start-up ratio game / bare: %.2f (goal <= 1.25)\n", gm / bm);
     std::printf("resident memory after start-up, median: game %.0f KiB, bare window %.0f KiB\n", gk, bk);
     std::printf("memory ratio game / bare: %.2f\n", gk / bk);
+    reportRatio("start-up to first paint, game / bare Qt window", gm / bm, "<= 1.25");
+    reportRatio("resident memory after start-up, game / bare Qt window", gk / bk);
     std::printf("shared libraries mapped after start-up, median: game %.0f, bare window %.0f\n",
                 median(gameLibs), median(bareLibs));
     const double tm = median(textMillis), tk = median(textKib);
