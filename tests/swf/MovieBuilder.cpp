@@ -48,10 +48,15 @@ private:
 
 QByteArray rect(int x0, int x1, int y0, int y1)
 {
-    Bits b;
-    b.put(16, 5);
+    // 16 bits a value, or as many as the largest needs (signed, up to 31).
+    int bits = 16;
     for (int v : {x0, x1, y0, y1})
-        b.put(quint32(v) & 0xffff, 16);
+        while (bits < 31 && (v >= (1 << (bits - 1)) || v < -(1 << (bits - 1))))
+            ++bits;
+    Bits b;
+    b.put(quint32(bits), 5);
+    for (int v : {x0, x1, y0, y1})
+        b.put(quint32(v) & ((1u << bits) - 1), bits);
     return b.take();
 }
 

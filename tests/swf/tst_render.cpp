@@ -190,11 +190,10 @@ void TestRender::picturesPastTheLimit()
 
 void TestRender::hugeStageIsRefused()
 {
-    // Its header claims 13 million by 5 million pixels: 273 TB at its own size.
+    // A header claiming 13 million by 5 million pixels: 273 TB at its own size.
     QString error;
-    auto p = swf::Player::load(QStringLiteral(HUGE_STAGE), &error);
+    auto p = swf::Player::fromBytes(MovieBuilder().showFrame().end().build('F', 260000000, 100000000), &error);
     QVERIFY2(p, qPrintable(error));
-    QCOMPARE(p->info().stage.width() / 20, 13e6);
     QVERIFY(p->renderImage().isNull());
     QCOMPARE(p->renderImage(QSize(130, 50)).size(), QSize(130, 50));
 }

@@ -1,5 +1,6 @@
 // swfrender's clicks: a press and release at a stage pixel before a frame
-// runs, the picture then showing the button's state and what its actions did.
+// runs, the picture then showing the button's state and what its actions did;
+// and the pictures it refuses to make.
 #include "MovieBuilder.h"
 
 #include <QImage>
@@ -13,6 +14,8 @@ class TestSwfRender : public QObject
 private slots:
     void clicks_data();
     void clicks();
+    void picturesPastTheLimit_data();
+    void picturesPastTheLimit();
 };
 
 void TestSwfRender::clicks_data()
@@ -62,6 +65,50 @@ void TestSwfRender::clicks()
         QCOMPARE(image.pixel(10, 10), button);
         QCOMPARE(image.pixel(70, 20), square);
     }
+}
+
+void TestSwfRender::picturesPastTheLimit_data()
+{
+    QTest::addColumn<int>("stageWidth");    // twips
+    QTest::addColumn<int>("stageHeight");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("refused");   // the size named, empty when drawn
+    QTest::newRow("13 million by 5 million pixels") << 260000000 << 100000000 << QStringList()
+                                                    << QStringLiteral("13000000 x 5000000");
+    QTest::newRow("drawn smaller") << 260000000 << 100000000 << QStringList{"--size", "130x50"} << QString();
+    QTest::newRow("too wide") << 2000 << 2000 << QStringList{"--size", "16385x10"}
+                              << QStringLiteral("16385 x 10");
+    QTest::newRow("past 256 MiB") << 2000 << 2000 << QStringList{"--size", "16384x4097"}
+                                  << QStringLiteral("16384 x 4097");
+}
+
+void TestSwfRender::picturesPastTheLimit()
+{
+    QFETCH(int, stageWidth);
+    QFETCH(int, stageHeight);
+    QFETCH(QStringList, args);
+    QFETCH(QString, refused);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("palco.swf")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(MovieBuilder().showFrame().end().build('F', stageWidth, stageHeight));
+    file.close();
+    const QString out = dir.filePath(QStringLiteral("out.png"));
+    QProcess p;
+    p.start(QStringLiteral(SWFRENDER), QStringList{file.fileName(), out} + args);
+    QVERIFY(p.waitForFinished(30000));
+    const QString said = QString::fromLocal8Bit(p.readAllStandardError());
+    if (refused.isEmpty()) {
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(QFile::exists(out));
+        return;
+    }
+    // One line, naming the size, and no picture.
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(said.startsWith(QStringLiteral("swfrender: a picture of %1 pixels is beyond").arg(refused)),
+             qPrintable(said));
+    QCOMPARE(said.count(u'\n'), 1);
+    QVERIFY(!QFile::exists(out));
 }
 
 QTEST_MAIN(TestSwfRender)
