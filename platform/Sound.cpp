@@ -63,15 +63,18 @@ const soundmodule::Entries *loadModule(const QStringList &candidates)
         // Never unloaded (the audio stack keeps threads of its own running):
         // a QLibrary that goes out of scope leaves its library loaded.
         QLibrary library(file);
-        auto *entries = new soundmodule::Entries;
-        entries->play = reinterpret_cast<soundmodule::PlayFunction>(library.resolve(soundmodule::PlayEntry));
-        entries->open = reinterpret_cast<soundmodule::OpenFunction>(library.resolve(soundmodule::OpenEntry));
-        entries->pause = reinterpret_cast<soundmodule::PauseFunction>(library.resolve(soundmodule::PauseEntry));
-        entries->running = reinterpret_cast<soundmodule::RunningFunction>(library.resolve(soundmodule::RunningEntry));
-        if (entries->play && entries->open && entries->pause && entries->running)
-            return entries;
+        soundmodule::Entries found;
+        found.play = reinterpret_cast<soundmodule::PlayFunction>(library.resolve(soundmodule::PlayEntry));
+        found.open = reinterpret_cast<soundmodule::OpenFunction>(library.resolve(soundmodule::OpenEntry));
+        found.pause = reinterpret_cast<soundmodule::PauseFunction>(library.resolve(soundmodule::PauseEntry));
+        found.running = reinterpret_cast<soundmodule::RunningFunction>(library.resolve(soundmodule::RunningEntry));
+        if (found.play && found.open && found.pause && found.running) {
+            // The load runs once in a run; its entries stay for all of it.
+            static soundmodule::Entries entries;
+            entries = found;
+            return &entries;
+        }
         qWarning("Sound module %s: %s", qPrintable(file), qPrintable(library.errorString()));
-        delete entries;
     }
     return nullptr;
 }
