@@ -26,6 +26,8 @@ namespace {
 // else (a message box, another program) leaves it alone, so coming back
 // from there is not a new activation.
 QPointer<Form> s_activeForm;
+// The Form whose first activation runs while it is still hidden.
+QPointer<Form> s_hiddenActivation;
 
 constexpr double NotSet = std::numeric_limits<double>::quiet_NaN();
 
@@ -109,14 +111,34 @@ void Form::Show()
     if (!m_activatedOnce) {
         m_activatedOnce = true;
         m_awaitingSystemActivation = true;
+        s_hiddenActivation = this;
         fireActivate();
+        if (s_hiddenActivation == this)
+            s_hiddenActivation = nullptr;
         if (!m_loaded || isVisible())
             return;
     }
+    appear();
+}
+
+void Form::appear()
+{
     show();
     // The frame is known only now: an outer size set while hidden is made
     // true again, which may bring one more Resize.
     applySetGeometry();
+}
+
+QWidget *Form::showActivatingForm()
+{
+    Form *form = s_hiddenActivation;
+    s_hiddenActivation = nullptr;
+    if (!form || !form->m_loaded || form->isVisible())
+        return form && form->isVisible() ? form : nullptr;
+    form->appear();
+    form->raise();
+    form->activateWindow();
+    return form;
 }
 
 void Form::applySetGeometry()

@@ -46,6 +46,10 @@ public:
 
     // Modeless; loads the window first if it is not loaded.
     void Show();
+    // A box asked for by a window's first activation, which runs before
+    // the window is on the screen: that window comes out first, as it then
+    // stands, so the box is seen over it. Returns it (null when none).
+    static QWidget *showActivatingForm();
     // Closes the window; the object and its controls stay alive for those
     // who hold them. Closing the last window ends the program (Qt's
     // quitOnLastWindowClosed). A later Show loads it again, Form_Load included.
@@ -122,6 +126,7 @@ private:
     void noteSizeChange();
     void updateTabOrder();
     void fireActivate();
+    void appear();
     void syncClientGeometry() const;
     void applySetGeometry();
     QRect outerGeometry() const;

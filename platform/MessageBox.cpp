@@ -1,4 +1,5 @@
 #include "MessageBox.h"
+#include "Form.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -58,6 +59,7 @@ int MessageBox::MsgBox(const QString &prompt, int flags, const QString &title)
     State &s = state();
     s.last = Shown{prompt, flags, title};
     ++s.count;
+    QWidget *over = Form::showActivatingForm();
 
     if (s.nextAnswer) {
         const int answer = *s.nextAnswer;
@@ -70,7 +72,7 @@ int MessageBox::MsgBox(const QString &prompt, int flags, const QString &title)
     const ButtonSet set = buttonsFor(flags);
     QMessageBox box(iconFor(flags),
                     title.isEmpty() ? QCoreApplication::applicationName() : title,
-                    prompt, QMessageBox::NoButton, QApplication::activeWindow());
+                    prompt, QMessageBox::NoButton, over ? over : QApplication::activeWindow());
     QList<QAbstractButton *> made;
     for (const auto &[button, result] : set.buttons)
         made.append(box.addButton(button));

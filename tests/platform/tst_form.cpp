@@ -66,6 +66,38 @@ private slots:
         QCOMPARE(form.events.count("Activate"), 1);
     }
 
+    void boxOfTheFirstActivationStandsOverItsWindow()
+    {
+        // The handler covers the screen, then has something to say: the
+        // window is out, at the size the handler gave it, before the box.
+        RecordingForm form;
+        form.setClientSize(3000, 2000);
+        bool visibleAtBox = false;
+        QSize sizeAtBox;
+        MessageBox::setResponder([&](const MessageBox::Shown &) {
+            visibleAtBox = form.isVisible();
+            sizeAtBox = form.clientArea()->size();
+            return 1;
+        });
+        form.onActivate = [&form] {
+            form.setTop(0);
+            form.setLeft(0);
+            form.setWidth(Screen::Width());
+            form.setHeight(Screen::Height());
+            MessageBox::MsgBox(QStringLiteral("nessun esercizio"), 64, QString());
+        };
+        form.Show();
+        MessageBox::setResponder({});
+        QVERIFY(visibleAtBox);
+        QCOMPARE(sizeAtBox, QGuiApplication::primaryScreen()->size());
+        QCOMPARE(form.events.count("Activate"), 1);
+        QVERIFY(form.isVisible());
+        // A box from a window already out changes nothing.
+        MessageBox::setNextAnswer(1);
+        QCOMPARE(MessageBox::MsgBox(QStringLiteral("ancora"), 64, QString()), 1);
+        QCOMPARE(form.events.count("Activate"), 1);
+    }
+
     void sizeSetInLoadResizesBeforeShowing()
     {
         RecordingForm form;
