@@ -12,6 +12,8 @@
 #include <QPointingDevice>
 #include <QtTest>
 
+#include <memory>
+
 // The game played with a finger (a touch screen, a whiteboard's pen): only
 // touches reach the window, as the system delivers them.
 class TestTocco : public QObject
@@ -26,11 +28,12 @@ private slots:
         Form1 finestra;
         QVERIFY(AiutoPartita::mostraEAttendi(finestra));
         QVERIFY(QTest::qWaitForWindowExposed(&finestra));
-        QPointingDevice *dito = QTest::createTouchDevice();
+        // The test owns the device it asks for.
+        const std::unique_ptr<QPointingDevice> dito(QTest::createTouchDevice());
         auto punto = [&](QWidget *w, QPoint p) { return w->mapTo(&finestra, p); };
         auto tocca = [&](QWidget *w, QPoint p) {
-            QTest::touchEvent(&finestra, dito).press(0, punto(w, p));
-            QTest::touchEvent(&finestra, dito).release(0, punto(w, p));
+            QTest::touchEvent(&finestra, dito.get()).press(0, punto(w, p));
+            QTest::touchEvent(&finestra, dito.get()).release(0, punto(w, p));
         };
 
         // Slot 3 slid onto slot 1: the two exchange, as with the mouse.
@@ -38,10 +41,10 @@ private slots:
         atteso.swapItemsAt(3, 1);
         const QPoint da = punto(finestra.Image1[3]->widget(), finestra.Image1[3]->widget()->rect().center());
         const QPoint a = punto(finestra.Image1[1]->widget(), finestra.Image1[1]->widget()->rect().center());
-        QTest::touchEvent(&finestra, dito).press(0, da);
+        QTest::touchEvent(&finestra, dito.get()).press(0, da);
         for (int passo = 1; passo <= 8; ++passo)
-            QTest::touchEvent(&finestra, dito).move(0, da + (a - da) * passo / 8);
-        QTest::touchEvent(&finestra, dito).release(0, a);
+            QTest::touchEvent(&finestra, dito.get()).move(0, da + (a - da) * passo / 8);
+        QTest::touchEvent(&finestra, dito.get()).release(0, a);
         QCOMPARE(AiutoPartita::etichette(finestra), atteso);
         QVERIFY(!finestra.isDragging());
 
