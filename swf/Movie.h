@@ -30,6 +30,9 @@ public:
     // DefineButtonSound: a button's sounds for its four transitions (out to
     // idle, idle to over, over to down, down to over); empty when none.
     std::array<SoundStart, 4> buttonSounds(int buttonId) const { return m_buttonSounds.value(buttonId); }
+    // The character an ExportAssets tag gave `name` (attachMovie's linkage
+    // name, matched ignoring case), or 0.
+    int exportedId(const QString &name) const { return m_exports.value(name.toLower()); }
 
 private:
     friend class MovieDecoder;
@@ -40,6 +43,7 @@ private:
     QHash<int, SoundDataPtr> m_sounds;
     QHash<int, std::array<SoundStart, 4>> m_buttonSounds;
     bool m_hasSound = false;         // a sound a timeline starts, or a stream
+    QHash<QString, int> m_exports;   // lower-cased name -> character id
 };
 
 } // namespace swf

@@ -17,6 +17,13 @@ struct MovieInfo
     int frameCount = 0;              // as the header says; the timeline may hold fewer
     QColor background = Qt::white;
     QMap<int, int> tagCounts;        // tag code -> count, main timeline and sprites
+    // ScriptLimits: the deepest recursion and the seconds a script may run;
+    // 0 where the movie does not say.
+    int maxRecursion = 0;
+    int scriptTimeout = 0;
+    // Whether the movie holds any action (frame, init, clip or button
+    // actions); a movie without one plays with no interpreter at all.
+    bool hasScripts = false;
     QMap<int, int> skippedTags;      // tags the engine does not draw or run, skipped by length
 
     // A sound the engine cannot play, left out of the movie.

@@ -3,61 +3,24 @@
 #include "character/ButtonCharacter.h"
 #include "display/ButtonTracker.h"
 #include "display/Clip.h"
-#include "decode/ActionDecoder.h"
 #include "decode/DecodeError.h"
 #include "render/FrameDamage.h"
 #include "Movie.h"
 #include "PictureLimit.h"
 #include "render/Renderer.h"
+#include "script/Engine.h"
+#include "script/ScriptHost.h"
 #include "sound/SoundMixer.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
 namespace swf {
 
 namespace {
-
-// Actions one tick may run. Scripts that jump back and forth between
-// frames whose actions jump again would otherwise never end the tick.
-constexpr int MaxActionsPerTick = 2000;
-
-// Resolves a SetTarget path ("/a/b", "a.b", "_parent", "..") from `from`.
-Clip *resolveTarget(Clip *from, Clip *root, const QString &path)
-{
-    Clip *at = from;
-    QString rest = path.trimmed();
-    if (rest.startsWith(u'/')) {
-        at = root;
-        rest = rest.mid(1);
-    }
-    // "../a" climbs by whole slash segments; within one, dots and colons
-    // part the names.
-    for (const QString &segment : rest.split(u'/', Qt::SkipEmptyParts)) {
-        if (segment == u"..") {
-            at = at ? at->parent() : nullptr;
-            continue;
-        }
-        const QStringList parts = segment.split(QRegularExpression(QStringLiteral("[.:]")), Qt::SkipEmptyParts);
-        for (const QString &part : parts) {
-            if (!at)
-                break;
-            if (part.compare(u"_root", Qt::CaseInsensitive) == 0
-                || part.compare(u"_level0", Qt::CaseInsensitive) == 0) {
-                at = root;
-            } else if (part.compare(u"_parent", Qt::CaseInsensitive) == 0) {
-                at = at->parent();
-            } else if (part.compare(u"this", Qt::CaseInsensitive) != 0) {
-                at = at->child(part);
-            }
-        }
-    }
-    return at;
-}
 
 // Twips to target pixels with the whole stage visible and centred; false
 // when the target has no room for it.
@@ -74,14 +37,15 @@ bool showAll(const QRectF &stage, const QRectF &target, const QTransform &outer,
 
 } // namespace
 
-struct Player::State
+struct Player::State : script::ScriptHost
 {
-    explicit State(const Movie &movie, ButtonTracker::Fire fire) : tracker(movie, std::move(fire)) {}
+    State(const Movie &movie, ButtonTracker::Fire fire) : tracker(movie, std::move(fire)) {}
 
     // Declared first: the clips tell it of their streams until the last goes.
     std::shared_ptr<SoundMixer> mixer;
     ClipWorld world;
     std::shared_ptr<Clip> root;
+    std::unique_ptr<script::Engine> engine;
     bool antialias = true;
     // What renderChanges() last left in its image, and which image.
     FrameDamage damage;
@@ -95,85 +59,105 @@ struct Player::State
         QByteArray code;
     };
     std::vector<ButtonActions> buttonActions;
+    TraceHandler traceHandler;
+    bool quit = false;
+    // The movie's clock: one frame's time a frame, so that scripts see
+    // the time pass as a player playing at the movie's rate would.
+    double clock = 0;
+    QPointF pointer;                 // stage pixels
+    int key = 0;                     // the last key pressed
 
-    void runActions()
+    void trace(const QString &text) override
     {
-        int budget = MaxActionsPerTick;
-        // The queue grows while it runs: a goto queues its frame's actions.
-        for (std::size_t i = 0; i < world.pending.size() && budget > 0; ++i) {
-            const auto pending = world.pending[i];
-            std::shared_ptr<Clip> owner = pending.clip.lock();
-            if (!owner)
-                continue; // removed by an earlier action of this tick
-            runList(*owner, *pending.actions, budget);
-        }
-        world.pending.clear();
+        if (traceHandler)
+            traceHandler(text);
     }
-
-    void runList(Clip &owner, const std::vector<Action> &actions, int &budget)
+    void fsCommand(const QString &command, const QString &) override
     {
-        Clip *target = &owner;
-        for (const Action &a : actions) {
-            if (--budget <= 0 || world.overBudget())
-                break;
-            if (a.op == Action::Op::SetTarget) {
-                target = a.text.isEmpty() ? &owner : resolveTarget(&owner, root.get(), a.text);
+        if (command.compare(u"quit", Qt::CaseInsensitive) == 0)
+            quit = true;
+    }
+    double timeMs() const override { return clock; }
+    QPointF mouse() const override { return pointer; }
+    bool keyDown(int) const override { return false; }
+    int lastKey() const override { return key; }
+
+    // One frame: every timeline's next frame, newest first so that
+    // children come before their parents and the main timeline last,
+    // each clip's enterFrame queued before its frame; then the actions.
+    void advance()
+    {
+        world.startTick();
+        if (engine)
+            engine->startTick();
+        // Clips that are gone leave the list here, so that scripts making
+        // and removing clips every frame do not grow it.
+        std::erase_if(world.clips, [](const std::weak_ptr<Clip> &c) { return c.expired(); });
+        std::vector<std::shared_ptr<Clip>> order;
+        order.reserve(world.clips.size());
+        for (auto it = world.clips.rbegin(); it != world.clips.rend(); ++it) {
+            if (auto clip = it->lock())
+                order.push_back(std::move(clip));
+        }
+        for (const auto &clip : order) {
+            if (clip->removed() || clip->bornTick() >= world.tick)
                 continue;
-            }
-            if (!target)
-                continue; // actions aimed at a missing clip do nothing
-            run(*target, a);
+            if (engine)
+                engine->queueEnterFrame(*clip);
+            clip->advanceTimeline();
         }
+        runScripts();
     }
 
-    static void run(Clip &clip, const Action &a)
+    void runScripts()
     {
-        switch (a.op) {
-        case Action::Op::Stop: clip.setPlaying(false); break;
-        case Action::Op::Play: clip.setPlaying(true); break;
-        case Action::Op::NextFrame:
-            clip.gotoFrame(clip.frame() + 1);
-            clip.setPlaying(false);
-            break;
-        case Action::Op::PreviousFrame:
-            clip.gotoFrame(clip.frame() - 1);
-            clip.setPlaying(false);
-            break;
-        case Action::Op::GotoFrame:
-            clip.gotoFrame(a.frame);
-            if (a.play)
-                clip.setPlaying(*a.play);
-            break;
-        case Action::Op::GotoLabel:
-            clip.gotoLabel(a.text);
-            break;
-        case Action::Op::SetTarget:
-            break;
-        }
+        if (!engine)
+            return;
+        engine->runQueue();
+        engine->runIntervals();
+        engine->runQueue();
+        engine->updateDrag();
+        engine->collectGarbage();
     }
 };
 
-Player::Player(std::shared_ptr<const Movie> movie)
+Player::Player(std::shared_ptr<const Movie> movie, TraceHandler trace)
     : m_movie(std::move(movie)),
       m_state(new State(*m_movie, [this](ButtonInstance &button, Clip &parent, int transition, int key) {
           buttonEvent(button, parent, transition, key);
       }))
 {
-    m_state->world.movie = m_movie.get();
-    m_state->mixer = std::make_shared<SoundMixer>(m_movie);
-    m_state->world.sound = m_state->mixer.get();
-    m_state->root = std::make_shared<Clip>(m_state->world, &m_movie->timeline(), nullptr, 0);
-    m_state->root->start();
-    m_state->runActions();
+    State &s = *m_state;
+    s.traceHandler = std::move(trace);
+    s.world.movie = m_movie.get();
+    s.mixer = std::make_shared<SoundMixer>(m_movie);
+    s.world.sound = s.mixer.get();
+    if (m_movie->info().hasScripts) {
+        s.engine = std::make_unique<script::Engine>(s, s.world, m_movie->info().version);
+        s.world.listener = s.engine.get();
+    }
+    s.root = std::make_shared<Clip>(s.world, &m_movie->timeline(), nullptr, 0);
+    s.world.clips.push_back(s.root);
+    if (s.engine) {
+        s.engine->setRoot(s.root.get());
+        s.engine->startTick();
+    }
+    s.root->start();
+    s.runScripts();
 }
 
 Player::~Player()
 {
-    // The clips count themselves out of the world as they go.
+    // The clips count themselves out of the world as they go; the scripts
+    // let go of them first.
+    m_state->world.listener = nullptr;
+    m_state->world.clearQueues();
     m_state->root.reset();
+    m_state->world.clips.clear();
+    m_state->engine.reset();
 }
 
-std::unique_ptr<Player> Player::load(const QString &path, QString *error)
+std::unique_ptr<Player> Player::load(const QString &path, QString *error, TraceHandler trace)
 {
     // A pipe would keep the caller waiting for a writer, a device for an end.
     if (QFileInfo::exists(path) && !QFileInfo(path).isFile()) {
@@ -193,13 +177,13 @@ std::unique_ptr<Player> Player::load(const QString &path, QString *error)
             *error = QStringLiteral("%1: file too large").arg(path);
         return nullptr;
     }
-    return fromBytes(file.readAll(), error);
+    return fromBytes(file.readAll(), error, std::move(trace));
 }
 
-std::unique_ptr<Player> Player::fromBytes(const QByteArray &bytes, QString *error)
+std::unique_ptr<Player> Player::fromBytes(const QByteArray &bytes, QString *error, TraceHandler trace)
 {
     try {
-        return std::unique_ptr<Player>(new Player(Movie::decode(bytes)));
+        return std::unique_ptr<Player>(new Player(Movie::decode(bytes), std::move(trace)));
     } catch (const DecodeError &e) {
         if (error)
             *error = QString::fromStdString(e.what());
@@ -241,9 +225,8 @@ void Player::startSound(int soundId, const SoundInfo &info) { m_state->mixer->st
 
 void Player::advance()
 {
-    m_state->world.startTick();
-    m_state->root->advance();
-    m_state->runActions();
+    m_state->clock += 1000.0 / m_movie->info().frameRate;
+    m_state->advance();
     // Buttons that moved, came or went under a still pointer.
     m_state->tracker.update(*m_state->root);
     finishInput();
@@ -260,6 +243,7 @@ QPointF toTwips(const MovieInfo &info, const QPointF &stagePixels)
 
 void Player::mouseMove(const QPointF &stagePixels)
 {
+    m_state->pointer = stagePixels;
     const QPointF twips = toTwips(info(), stagePixels);
     if (info().stage.contains(twips))
         m_state->tracker.moveTo(*m_state->root, twips);
@@ -293,6 +277,7 @@ bool Player::keyPress(int key)
     // Key codes came with version 4; older buttons answer no key.
     if (key <= 0 || key > 127 || info().version < 4)
         return false;
+    m_state->key = key;
     m_state->tracker.keyPress(*m_state->root, key);
     const bool answered = !m_state->buttonActions.empty();
     finishInput();
@@ -329,23 +314,24 @@ void Player::finishInput()
     m_state->buttonActions.clear();
     // A state shown anew may have placed sprites: their first frame's
     // actions run now, before they play on.
-    m_state->runActions();
+    m_state->runScripts();
 }
 
 void Player::runActions(Clip &timeline, const QByteArray &code)
 {
-    // The timeline actions only, until scripts are run: stop, play, the
-    // gotos and their targets.
-    std::vector<Action> actions;
-    try {
-        BitReader reader(code, info().version);
-        actions = decodeActions(reader);
-    } catch (const DecodeError &) {
-        return;                      // a broken block does nothing
-    }
-    int budget = MaxActionsPerTick;
-    m_state->runList(timeline, actions, budget);
-    m_state->runActions();
+    State &s = *m_state;
+    if (!s.engine)
+        return;
+    s.engine->runActions(timeline, code);
+    s.runScripts();
+}
+
+bool Player::quitRequested() const { return m_state->quit; }
+
+QString Player::scriptsStopped() const
+{
+    const script::Engine *e = m_state->engine.get();
+    return e && e->stopped() ? QString::fromLatin1(e->stopReason()) : QString();
 }
 
 void Player::startButtonSound(int buttonId, int transition)

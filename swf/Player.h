@@ -11,6 +11,7 @@
 #include <QRegion>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -29,9 +30,13 @@ class SoundMixer;
 class Player
 {
 public:
+    // What a script traces goes to the handler, from the first frame on.
+    using TraceHandler = std::function<void(const QString &)>;
     // Null with `error` set when the file cannot be read or decoded.
-    static std::unique_ptr<Player> load(const QString &path, QString *error = nullptr);
-    static std::unique_ptr<Player> fromBytes(const QByteArray &bytes, QString *error = nullptr);
+    static std::unique_ptr<Player> load(const QString &path, QString *error = nullptr,
+                                        TraceHandler trace = {});
+    static std::unique_ptr<Player> fromBytes(const QByteArray &bytes, QString *error = nullptr,
+                                             TraceHandler trace = {});
     ~Player();
 
     const MovieInfo &info() const;
@@ -80,6 +85,11 @@ public:
     // The main timeline's display list, for tests and inspection tools.
     const Clip &rootClip() const;
 
+    // Whether a script asked the player to quit (fscommand "quit").
+    bool quitRequested() const;
+    // Why the movie's scripts were stopped (a bound reached); empty while
+    // they run.
+    QString scriptsStopped() const;
     // Runs an action list (a button's actions) on `timeline`, with the clip
     // as `this`, then the actions its gotos queued.
     void runActions(Clip &timeline, const QByteArray &code);
@@ -106,7 +116,7 @@ public:
     QPointF stagePixelAt(const QPointF &point, const QRectF &target) const;
 
 private:
-    explicit Player(std::shared_ptr<const Movie> movie);
+    Player(std::shared_ptr<const Movie> movie, TraceHandler trace);
     // A button's transition that DefineButtonSound gives a sound.
     void startButtonSound(int buttonId, int transition);
     // What the button tracker reports: the button's actions for it queued.

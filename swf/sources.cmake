@@ -8,7 +8,6 @@ set(SWF_SOURCES
     Player.cpp Player.h
     Records.h
     # decode/: bytes to tags, characters and timelines.
-    decode/ActionDecoder.cpp decode/ActionDecoder.h
     decode/BitReader.cpp decode/BitReader.h
     decode/BitmapDecoder.cpp decode/BitmapDecoder.h
     decode/ButtonDecoder.cpp decode/ButtonDecoder.h
@@ -42,6 +41,8 @@ set(SWF_SOURCES
     display/ButtonTracker.cpp display/ButtonTracker.h
     display/Clip.cpp display/Clip.h
     display/HitTest.cpp display/HitTest.h
+    display/ClipListener.h
+    display/ClipWorld.h
     display/Timeline.h
     # render/: pixels (the display list walk, anti-aliased fills, gradients,
     # the raster cache, filters, damage between frames).
@@ -64,4 +65,37 @@ set(SWF_SOURCES
     sound/SoundInfo.h
     sound/SoundMixer.cpp sound/SoundMixer.h
     sound/Voice.cpp sound/Voice.h
+    # script/: the interpreter of the movie's actions. Values and their
+    # conversions, objects and the heap they live on, the action loop and
+    # how names find variables, the engine that runs what timelines queue,
+    # MovieClipObject (the bridge to the clips), then the built-in objects.
+    script/ArrayObject.cpp script/ArrayObject.h
+    script/Context.h
+    script/Conversions.cpp script/Conversions.h
+    script/Engine.cpp script/Engine.h
+    script/Function.h
+    script/Heap.cpp script/Heap.h
+    script/Interpreter.cpp script/Interpreter.h
+    script/Limits.h
+    script/MovieClipObject.cpp script/MovieClipObject.h
+    script/Object.cpp script/Object.h
+    script/Operators.cpp script/Operators.h
+    script/Scope.h
+    script/ScriptFunction.cpp script/ScriptFunction.h
+    script/ScriptHost.h
+    script/Value.h
+    script/Variables.cpp script/Variables.h
+    script/WrapperObject.cpp script/WrapperObject.h
+    script/Builtins.h
+    script/ArrayClass.cpp
+    script/BooleanClass.cpp
+    script/ColorClass.cpp
+    script/FunctionClass.cpp
+    script/Globals.cpp
+    script/InputObjects.cpp
+    script/MathObject.cpp
+    script/MovieClipClass.cpp
+    script/NumberClass.cpp
+    script/ObjectClass.cpp
+    script/StringClass.cpp
 )

@@ -1,6 +1,5 @@
 #include "decode/MovieDecoder.h"
 
-#include "decode/ActionDecoder.h"
 #include "decode/ButtonDecoder.h"
 #include "decode/Decompress.h"
 #include "character/SpriteCharacter.h"
@@ -116,7 +115,8 @@ void MovieDecoder::readTags(BitReader &r, Timeline &timeline, bool inSprite)
                 pending = true;
                 break;
             case TagDoAction:
-                current.actionBlocks.push_back(decodeActions(body));
+                m_movie->m_info.hasScripts = true;
+                current.actions.push_back({body.readRest(), int(current.commands.size())});
                 pending = true;
                 break;
             case TagStartSound:
@@ -149,8 +149,27 @@ void MovieDecoder::readTags(BitReader &r, Timeline &timeline, bool inSprite)
                         m_movie->m_buttonSounds.insert(id, sounds);
                 }
                 break;
+            case TagDoInitAction: {
+                m_movie->m_info.hasScripts = true;
+                InitActionBlock block;
+                block.spriteId = body.u16();
+                block.code = body.readRest();
+                block.position = int(current.commands.size());
+                current.initActions.push_back(std::move(block));
+                pending = true;
+                break;
+            }
+            case TagExportAssets:
+                readExports(body);
+                break;
+            case TagScriptLimits:
+                if (!inSprite) {
+                    m_movie->m_info.maxRecursion = body.u16();
+                    m_movie->m_info.scriptTimeout = body.u16();
+                }
+                break;
             case TagFrameLabel: {
-                const QString label = body.string().toLower();
+                const QString label = labelKey(body.string());
                 if (!timeline.labels.contains(label))
                     timeline.labels.insert(label, int(timeline.frames.size()));
                 break;
@@ -170,6 +189,7 @@ void MovieDecoder::readTags(BitReader &r, Timeline &timeline, bool inSprite)
                     readSprite(body);
                 break;
             case TagDefineButton: case TagDefineButton2:
+                m_movie->m_info.hasScripts = true;
                 if (inSprite)
                     skipped = true;
                 else
@@ -251,10 +271,50 @@ void MovieDecoder::readPlace(int code, BitReader &body, Frame &frame)
             c.cacheAsBitmap = body.u8() != 0;
         if (flags2 & 0x20)
             c.visible = body.u8() != 0;
-        // The background colour and clip actions follow; the reward
-        // animations use neither.
+        if (flags2 & 0x40)
+            body.rgba(); // the background colour of a cached bitmap
+        if (flags & 0x80) {
+            c.clipActions = readClipActions(body);
+            m_movie->m_info.hasScripts = true;
+        }
     }
     frame.commands.push_back(std::move(c));
+}
+
+ClipEventList MovieDecoder::readClipActions(BitReader &body)
+{
+    // Movies up to version 5 give the event flags in 16 bits, later ones in 32.
+    const bool wide = m_movie->m_info.version >= 6;
+    auto events = [&] { return wide ? body.u32() : std::uint32_t(body.u16()); };
+    body.u16(); // reserved
+    events();   // every event of the records below
+    auto list = std::make_shared<std::vector<ClipEventAction>>();
+    while (body.remaining() >= (wide ? 4u : 2u)) {
+        ClipEventAction action;
+        action.events = events();
+        if (action.events == 0)
+            break;
+        std::size_t size = body.u32();
+        if (action.events & ClipEvent::KeyPress) {
+            action.key = body.u8();
+            size = size > 0 ? size - 1 : 0;
+        }
+        // A record claiming more than the tag holds keeps what is there.
+        action.code = body.readBytes(std::min(size, body.remaining()));
+        list->push_back(std::move(action));
+    }
+    return list;
+}
+
+void MovieDecoder::readExports(BitReader &body)
+{
+    const int count = body.u16();
+    for (int i = 0; i < count && !body.atEnd(); ++i) {
+        const int id = body.u16();
+        const QString name = body.string().toLower();
+        if (!m_movie->m_exports.contains(name))
+            m_movie->m_exports.insert(name, id);
+    }
 }
 
 void MovieDecoder::readSprite(BitReader &body)

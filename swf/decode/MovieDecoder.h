@@ -23,6 +23,8 @@ public:
 private:
     void readTags(BitReader &r, Timeline &timeline, bool inSprite);
     void readPlace(int code, BitReader &body, Frame &frame);
+    ClipEventList readClipActions(BitReader &body);
+    void readExports(BitReader &body);
     void readButton(int code, BitReader &body);
     void readButtonCxform(BitReader &body);
     void readSprite(BitReader &body);

@@ -11,6 +11,7 @@ enum TagCode {
     TagDefineButton2 = 34, TagDefineSprite = 39, TagFrameLabel = 43, TagPlaceObject3 = 70,
     TagDefineSound = 14, TagStartSound = 15, TagDefineButtonSound = 17, TagSoundStreamHead = 18,
     TagSoundStreamBlock = 19, TagSoundStreamHead2 = 45,
+    TagExportAssets = 56, TagDoInitAction = 59, TagScriptLimits = 65,
 };
 
 // The name of a tag code as the file format documents it, or "Tag<code>".

@@ -1,15 +1,36 @@
 #include "display/Clip.h"
 
+#include "character/SpriteCharacter.h"
 #include "display/ButtonInstance.h"
 #include "Movie.h"
-#include "character/SpriteCharacter.h"
 #include "sound/SoundMixer.h"
 
 namespace swf {
 
-Clip::Clip(ClipWorld &world, const Timeline *timeline, Clip *parent, int nesting)
-    : m_world(world), m_timeline(timeline), m_parent(parent), m_nesting(nesting)
+namespace {
+
+// createEmptyMovieClip's timeline: one empty frame.
+const Timeline &emptyTimeline()
 {
+    static const Timeline timeline = [] {
+        Timeline t;
+        t.frames.emplace_back();
+        return t;
+    }();
+    return timeline;
+}
+
+// Script depths removeMovieClip and swapDepths accept.
+constexpr int MaxScriptDepth = 1048575;
+
+} // namespace
+
+Clip::Clip(ClipWorld &world, const Timeline *timeline, Clip *parent, int nesting)
+    : m_world(world), m_timeline(timeline), m_parent(parent), m_nesting(nesting),
+      m_bornTick(world.tick)
+{
+    if (frameCount() <= 1)
+        m_playing = false;
 }
 
 Clip::~Clip()
@@ -20,11 +41,15 @@ Clip::~Clip()
     // A child may outlive this clip while its actions run; it must not
     // reach back to a parent that is gone.
     for (auto &[depth, object] : m_objects) {
-        if (object.clip)
+        if (object.clip) {
             object.clip->m_parent = nullptr;
+            object.clip->markRemoved();
+        }
         for (DisplayObject &under : object.beneath) {
-            if (under.clip)
+            if (under.clip) {
                 under.clip->m_parent = nullptr;
+                under.clip->markRemoved();
+            }
         }
     }
 }
@@ -42,36 +67,29 @@ int Clip::frameCount() const
     return m_timeline ? int(m_timeline->frames.size()) : 1;
 }
 
+bool Clip::isButton() const
+{
+    return !m_timeline;
+}
+
 void Clip::start()
 {
     m_frame = 0;
     if (!m_timeline)
         return;
     runCommands(0);
-    queueActions(0);
     enterSounds(0, true);
 }
 
-void Clip::advance()
+void Clip::advanceTimeline()
 {
     if (!m_playing && m_world.sound)
         m_world.sound->stopStream(this);
     if (m_timeline && m_playing && frameCount() > 1)
         gotoFrame(m_frame + 1 >= frameCount() ? 0 : m_frame + 1);
-    std::vector<std::shared_ptr<Clip>> children;
-    for (auto &[depth, object] : m_objects) {
-        for (const DisplayObject &under : object.beneath) {
-            if (under.clip && under.bornTick < m_world.tick)
-                children.push_back(under.clip);
-        }
-        if (object.clip && object.bornTick < m_world.tick)
-            children.push_back(object.clip);
-    }
-    for (auto &child : children)
-        child->advance();
 }
 
-void Clip::gotoFrame(int frame)
+void Clip::gotoFrame(int frame, bool withActions)
 {
     if (!m_timeline)
         return;
@@ -82,40 +100,81 @@ void Clip::gotoFrame(int frame)
     if (frame < m_frame) {
         std::map<int, DisplayObject> previous;
         previous.swap(m_objects);
+        // What scripts placed, and clips waiting for their unload
+        // handlers, are no timeline's to rebuild.
+        for (auto it = previous.begin(); it != previous.end();) {
+            if (it->second.placedFrame < 0) {
+                m_objects.insert(previous.extract(it++));
+            } else {
+                ++it;
+            }
+        }
         m_previous = &previous;
-        for (int f = 0; f <= frame; ++f)
-            runCommands(f);
+        for (int f = 0; f < frame; ++f)
+            runCommands(f, false);
+        m_frame = frame;
+        runCommands(frame, withActions);
         m_previous = nullptr;
-        m_world.liveObjects -= count(previous);
+        // The rest leave the stage as a RemoveObject would take them.
+        while (!previous.empty()) {
+            auto it = previous.begin();
+            const int depth = it->first;
+            if (m_objects.count(depth) == 0 && m_objects.count(-1 - depth) == 0) {
+                m_objects.insert(previous.extract(it));
+                removeAt(depth);
+            } else {
+                m_world.liveObjects -= 1 + int(it->second.beneath.size());
+                if (it->second.clip)
+                    it->second.clip->markRemoved();
+                previous.erase(it);
+            }
+        }
     } else {
-        for (int f = m_frame + 1; f <= frame; ++f)
-            runCommands(f);
+        for (int f = m_frame + 1; f < frame; ++f)
+            runCommands(f, false);
+        m_frame = frame;
+        runCommands(frame, withActions);
     }
-    m_frame = frame;
-    queueActions(frame);
     enterSounds(frame, jumped);
+}
+
+void Clip::enterSounds(int frame, bool jumped)
+{
+    if (m_world.sound)
+        m_world.sound->enterFrame(this, *m_timeline, frame, jumped, m_parent == nullptr && m_nesting == 0);
+}
+
+int Clip::labelFrame(const QString &label) const
+{
+    if (!m_timeline)
+        return -1;
+    return m_timeline->labels.value(labelKey(label), -1);
 }
 
 bool Clip::gotoLabel(const QString &label)
 {
-    if (!m_timeline)
+    const int frame = labelFrame(label);
+    if (frame < 0)
         return false;
-    const auto it = m_timeline->labels.constFind(label.toLower());
-    if (it == m_timeline->labels.constEnd())
-        return false;
-    gotoFrame(it.value());
+    gotoFrame(frame);
     return true;
 }
 
-Clip *Clip::child(const QString &name) const
+Clip *Clip::child(const QString &name, bool exactCase) const
 {
+    const Qt::CaseSensitivity cs = exactCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
     for (const auto &[depth, object] : m_objects) {
-        if (object.clip && object.name.compare(name, Qt::CaseInsensitive) == 0)
+        if (object.clip && !object.clip->m_awaitingUnload && object.name.compare(name, cs) == 0)
             return object.clip.get();
         for (const DisplayObject &under : object.beneath) {
-            if (under.clip && under.name.compare(name, Qt::CaseInsensitive) == 0)
+            if (under.clip && under.name.compare(name, cs) == 0)
                 return under.clip.get();
         }
+    }
+    // A clip waiting for its unload handlers still answers to its name.
+    for (const auto &[depth, object] : m_objects) {
+        if (object.clip && object.clip->m_awaitingUnload && object.name.compare(name, cs) == 0)
+            return object.clip.get();
     }
     return nullptr;
 }
@@ -127,7 +186,7 @@ void Clip::place(int depth, int characterId, const Matrix &matrix, const ColorTr
     if (auto it = m_objects.find(depth); it != m_objects.end() && it->second.characterId == characterId) {
         object = &it->second;
     } else {
-        erase(depth);
+        removeAt(depth);
         object = create(depth, characterId);
     }
     if (object) {
@@ -138,42 +197,163 @@ void Clip::place(int depth, int characterId, const Matrix &matrix, const ColorTr
     }
 }
 
-void Clip::runCommands(int frame)
+void Clip::runCommands(int frame, bool withActions)
 {
     m_running = frame;
-    for (const DisplayCommand &command : m_timeline->frames[std::size_t(frame)].commands) {
-        if (m_world.overBudget())
+    const Frame &f = m_timeline->frames[std::size_t(frame)];
+    std::size_t action = 0, init = 0;
+    // Actions are queued where their tags stand among the display list
+    // tags, so that the events of clips placed before them come first;
+    // all of them run after the frame's tags.
+    auto queueUpTo = [&](std::size_t command) {
+        if (!withActions)
             return;
+        for (; init < f.initActions.size() && std::size_t(f.initActions[init].position) <= command; ++init) {
+            const InitActionBlock &block = f.initActions[init];
+            if (m_world.initDone.contains(block.spriteId))
+                continue;
+            m_world.initDone.insert(block.spriteId);
+            m_world.queue(ClipWorld::Early, {weak_from_this(), ClipWorld::Pending::Kind::Actions,
+                                             &block.code, 0});
+        }
+        for (; action < f.actions.size() && std::size_t(f.actions[action].position) <= command; ++action)
+            m_world.queue(ClipWorld::Normal, {weak_from_this(), ClipWorld::Pending::Kind::Actions,
+                                              &f.actions[action].code, 0});
+    };
+    for (std::size_t i = 0; i < f.commands.size(); ++i) {
+        queueUpTo(i);
+        if (m_world.overBudget())
+            break;
         ++m_world.commandsRun;
-        apply(command);
+        m_runningCommand = i;
+        apply(f.commands[i]);
+    }
+    queueUpTo(f.commands.size() + f.actions.size() + f.initActions.size());
+}
+
+void Clip::queueEvent(ClipWorld::Priority priority, unsigned event)
+{
+    m_world.queue(priority, {weak_from_this(), ClipWorld::Pending::Kind::Event, nullptr, event});
+}
+
+void Clip::markRemoved()
+{
+    m_removed = true;
+    for (auto &[depth, object] : m_objects) {
+        if (object.clip)
+            object.clip->markRemoved();
+        for (DisplayObject &under : object.beneath) {
+            if (under.clip)
+                under.clip->markRemoved();
+        }
     }
 }
 
-void Clip::queueActions(int frame)
+void Clip::queueUnloads(Clip &clip)
 {
-    for (const auto &block : m_timeline->frames[std::size_t(frame)].actionBlocks) {
-        if (!block.empty())
-            m_world.pending.push_back({weak_from_this(), &block});
+    for (auto &[depth, object] : clip.m_objects) {
+        if (object.clip && !object.clip->isButton())
+            queueUnloads(*object.clip);
     }
+    clip.queueEvent(ClipWorld::Normal, ClipEvent::Unload);
 }
 
-void Clip::enterSounds(int frame, bool jumped)
-{
-    if (m_world.sound)
-        m_world.sound->enterFrame(this, *m_timeline, frame, jumped, m_parent == nullptr && m_nesting == 0);
-}
-
-void Clip::erase(int depth)
+void Clip::removeAt(int depth)
 {
     auto it = m_objects.find(depth);
-    if (it == m_objects.end())
+    if (it != m_objects.end())
+        release(it);
+}
+
+void Clip::release(std::map<int, DisplayObject>::iterator it)
+{
+    DisplayObject &object = it->second;
+    const int depth = it->first;
+    for (DisplayObject &under : object.beneath) {
+        if (under.clip)
+            under.clip->markRemoved();
+    }
+    m_world.liveObjects -= int(object.beneath.size());
+    object.beneath.clear();
+    if (object.clip && !object.clip->m_awaitingUnload && !object.clip->isButton()
+        && m_world.listener && m_objects.count(-1 - depth) == 0
+        && m_world.listener->keepsForUnload(*object.clip)) {
+        DisplayObject moved = std::move(object);
+        m_objects.erase(it);
+        moved.placedFrame = -1;
+        Clip &clip = *moved.clip;
+        clip.m_depth = -1 - depth;
+        clip.m_awaitingUnload = true;
+        clip.markRemoved();
+        queueUnloads(clip);
+        m_objects.emplace(-1 - depth, std::move(moved));
         return;
-    m_world.liveObjects -= 1 + int(it->second.beneath.size());
+    }
+    if (object.clip)
+        object.clip->markRemoved();
+    m_world.liveObjects -= 1;
     m_objects.erase(it);
+}
+
+void Clip::finishUnload()
+{
+    if (!m_awaitingUnload || !m_parent)
+        return;
+    auto it = m_parent->m_objects.find(m_depth);
+    if (it == m_parent->m_objects.end() || it->second.clip.get() != this)
+        return;
+    m_parent->m_world.liveObjects -= 1;
+    // Erasing drops the parent's reference; the caller holds another.
+    m_parent->m_objects.erase(it);
+}
+
+QRectF Clip::localBounds() const
+{
+    QRectF out;
+    for (const auto &[depth, object] : m_objects) {
+        QRectF inner;
+        if (object.clip)
+            inner = object.clip->localBounds();
+        else if (object.character)
+            inner = object.character->bounds(object.ratio / 65535.0);
+        if (inner.isNull())
+            continue;
+        const QRectF mapped = object.matrix.mapRect(inner);
+        out = out.isNull() ? mapped : out.united(mapped);
+    }
+    return out;
+}
+
+DisplayObject *Clip::placement()
+{
+    if (!m_parent)
+        return nullptr;
+    auto it = m_parent->m_objects.find(m_depth);
+    if (it == m_parent->m_objects.end())
+        return nullptr;
+    if (it->second.clip.get() == this)
+        return &it->second;
+    for (DisplayObject &under : it->second.beneath) {
+        if (under.clip.get() == this)
+            return &under;
+    }
+    return nullptr;
+}
+
+QString Clip::name() const
+{
+    DisplayObject *p = const_cast<Clip *>(this)->placement();
+    return p ? p->name : QString();
 }
 
 DisplayObject *Clip::create(int depth, int characterId)
 {
+    const ClipEventList *events = nullptr;
+    if (m_timeline && m_running >= 0) {
+        const Frame &f = m_timeline->frames[std::size_t(m_running)];
+        if (m_runningCommand < f.commands.size())
+            events = &f.commands[m_runningCommand].clipActions;
+    }
     if (m_previous) {
         auto old = m_previous->find(depth);
         // Only the object that this very tag placed before comes back
@@ -193,22 +373,26 @@ DisplayObject *Clip::create(int depth, int characterId)
             object.filters.reset();
             object.cacheAsBitmap = false;
             object.visible = true;
-            object.name.clear();
+            object.scripted = false;
             // The frames being run place them again.
             m_world.liveObjects -= int(object.beneath.size());
+            for (DisplayObject &under : object.beneath) {
+                if (under.clip)
+                    under.clip->markRemoved();
+            }
             object.beneath.clear();
             return &object;
         }
     }
     DisplayObject object;
-    if (!initialise(object, characterId))
+    if (!initialise(object, characterId, depth, events ? *events : ClipEventList()))
         return nullptr;
     DisplayObject &placed = m_objects[depth];
     placed = std::move(object);
     return &placed;
 }
 
-bool Clip::initialise(DisplayObject &object, int characterId)
+bool Clip::initialise(DisplayObject &object, int characterId, int depth, const ClipEventList &events)
 {
     if (m_world.liveObjects >= ClipWorld::MaxObjects || m_world.overBudget())
         return false;
@@ -218,11 +402,29 @@ bool Clip::initialise(DisplayObject &object, int characterId)
     object.character = m_world.movie->character(characterId);
     object.bornTick = m_world.tick;
     object.placedFrame = m_timeline ? m_running : -1;
-    instantiate(object);
+    instantiate(object, depth, events, true);
+    // Clips the file leaves unnamed are named by the order they came in.
+    if (object.clip)
+        object.name = QStringLiteral("instance%1").arg(++m_world.instances);
     return true;
 }
 
-void Clip::instantiate(DisplayObject &object)
+std::shared_ptr<Clip> Clip::makeChild(const Timeline *timeline, int characterId, int depth,
+                                      const ClipEventList &events, bool notify)
+{
+    auto clip = std::make_shared<Clip>(m_world, timeline, this, m_nesting + 1);
+    clip->m_depth = depth;
+    clip->m_characterId = characterId;
+    clip->m_events = events;
+    if (timeline) {
+        m_world.clips.push_back(clip);
+        if (notify && m_world.listener)
+            m_world.listener->clipCreated(*clip);
+    }
+    return clip;
+}
+
+void Clip::instantiate(DisplayObject &object, int depth, const ClipEventList &events, bool start)
 {
     object.clip.reset();
     object.button.reset();
@@ -230,19 +432,124 @@ void Clip::instantiate(DisplayObject &object)
         return;
     if (object.character->type() == Character::Type::Sprite) {
         auto sprite = static_cast<const SpriteCharacter *>(object.character.get());
-        object.clip = std::make_shared<Clip>(m_world, &sprite->timeline(), this, m_nesting + 1);
-        object.clip->start();
+        object.clip = makeChild(&sprite->timeline(), object.characterId, depth, events, start);
+        if (start)
+            object.clip->start();
     } else if (object.character->type() == Character::Type::Button) {
         object.button = std::make_shared<ButtonInstance>(
             m_world, std::static_pointer_cast<const ButtonCharacter>(object.character), this, m_nesting + 1);
         object.clip = object.button->stateClip();
+        object.clip->m_depth = depth;
+        object.clip->m_characterId = object.characterId;
     }
+}
+
+Clip *Clip::attach(int depth, int characterId, const QString &name)
+{
+    const CharacterPtr character = m_world.movie->character(characterId);
+    if (!character || character->type() != Character::Type::Sprite)
+        return nullptr;
+    return placeByScript(depth, characterId, nullptr, name, {});
+}
+
+Clip *Clip::createEmpty(int depth, const QString &name)
+{
+    return placeByScript(depth, 0, &emptyTimeline(), name, {});
+}
+
+Clip *Clip::duplicate(const QString &name, int depth)
+{
+    if (!m_parent || !m_timeline)
+        return nullptr;
+    DisplayObject *source = placement();
+    if (!source)
+        return nullptr;
+    const DisplayObject copy = *source;
+    Clip *clip = m_parent->placeByScript(depth, m_characterId,
+                                         m_characterId ? nullptr : m_timeline, name, m_events);
+    if (DisplayObject *made = clip ? clip->placement() : nullptr) {
+        made->matrix = copy.matrix;
+        made->cxform = copy.cxform;
+        made->ratio = copy.ratio;
+        made->clipDepth = copy.clipDepth;
+        made->blendMode = copy.blendMode;
+        made->filters = copy.filters;
+        made->visible = copy.visible;
+        made->scripted = copy.scripted;
+    }
+    return clip;
+}
+
+Clip *Clip::placeByScript(int depth, int characterId, const Timeline *timeline, const QString &name,
+                          const ClipEventList &events)
+{
+    if (!m_timeline || m_nesting >= ClipWorld::MaxNesting
+        || m_world.liveObjects >= ClipWorld::MaxObjects)
+        return nullptr;
+    removeAt(depth);
+    DisplayObject object;
+    ++m_world.liveObjects;
+    ++m_world.objectsCreated;
+    object.characterId = characterId;
+    object.bornTick = m_world.tick;
+    object.placedFrame = -1;
+    object.name = name;
+    if (characterId) {
+        object.character = m_world.movie->character(characterId);
+        instantiate(object, depth, events, false);
+    } else {
+        object.clip = makeChild(timeline, 0, depth, events, false);
+    }
+    if (!object.clip) {
+        --m_world.liveObjects;
+        return nullptr;
+    }
+    Clip *clip = object.clip.get();
+    m_objects[depth] = std::move(object);
+    return clip;
+}
+
+bool Clip::removeByScript()
+{
+    const int scriptDepth = m_depth - DepthOffset;
+    if (!m_parent || m_awaitingUnload || scriptDepth < 0 || scriptDepth > MaxScriptDepth)
+        return false;
+    m_parent->removeAt(m_depth);
+    return true;
+}
+
+bool Clip::swapDepths(int otherDepth)
+{
+    if (!m_parent || m_awaitingUnload || otherDepth == m_depth)
+        return false;
+    auto &list = m_parent->m_objects;
+    auto mine = list.find(m_depth);
+    if (mine == list.end() || mine->second.clip.get() != this)
+        return false;
+    auto other = list.find(otherDepth);
+    if (other == list.end()) {
+        auto node = list.extract(mine);
+        node.key() = otherDepth;
+        node.mapped().placedFrame = -1;
+        list.insert(std::move(node));
+    } else {
+        std::swap(mine->second, other->second);
+        mine->second.placedFrame = -1;
+        other->second.placedFrame = -1;
+        if (mine->second.clip)
+            mine->second.clip->m_depth = m_depth;
+    }
+    m_depth = otherDepth;
+    return true;
 }
 
 void Clip::apply(const DisplayCommand &command)
 {
     if (command.kind == DisplayCommand::Kind::Remove) {
-        erase(command.depth);
+        auto it = m_objects.find(command.depth);
+        // Only what the timeline placed is the timeline's to remove.
+        if (it != m_objects.end() && it->second.placedFrame >= 0)
+            release(it);
         return;
     }
     DisplayObject *object = nullptr;
@@ -256,7 +563,7 @@ void Clip::apply(const DisplayCommand &command)
             if (!m_timeline || m_world.movie->info().version > 5)
                 return;
             DisplayObject extra;
-            if (!initialise(extra, *command.characterId))
+            if (!initialise(extra, *command.characterId, command.depth, command.clipActions))
                 return;
             it->second.beneath.push_back(std::move(extra));
             object = &it->second.beneath.back();
@@ -284,10 +591,12 @@ void Clip::apply(const DisplayCommand &command)
     }
     if (!object)
         return;
-    if (command.matrix)
-        object->matrix = *command.matrix;
-    if (command.cxform)
-        object->cxform = *command.cxform;
+    if (!object->scripted) {
+        if (command.matrix)
+            object->matrix = *command.matrix;
+        if (command.cxform)
+            object->cxform = *command.cxform;
+    }
     if (command.ratio)
         object->ratio = *command.ratio;
     if (command.clipDepth)

@@ -177,9 +177,10 @@ void TestTimeline::placementOnTakenDepthIgnored()
 
 void TestTimeline::setTargetStopsNamedSprite()
 {
-    MovieBuilder inner;
+    MovieBuilder inner(6);
     inner.showFrame().showFrame().showFrame().end();
-    MovieBuilder b;
+    // Version 6: names match whatever their case (7 and later tell it).
+    MovieBuilder b(6);
     b.sprite(7, inner);
     b.place(1, 7, {}, QStringLiteral("Anim")).place(2, 7, {}, QStringLiteral("other"));
     b.actions(MovieBuilder::setTarget(QStringLiteral("anim")) + MovieBuilder::stop()

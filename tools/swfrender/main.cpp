@@ -1,6 +1,7 @@
 // swfrender: draws a movie's stage after some frames into a PNG, writes
-// the sound of its first frames to a WAV file, or prints what its header
-// and tags hold. Used by the corpus checks and by people looking at content.
+// the sound of its first frames to a WAV file, writes what its scripts
+// trace, or prints what its header and tags hold. Used by the corpus
+// checks and by people looking at content.
 #include "PictureLimit.h"
 #include "Player.h"
 #include "decode/TagNames.h"
@@ -30,6 +31,7 @@ int usage()
     return fail(QStringLiteral(
         "usage: swfrender INPUT.swf OUTPUT.png [--frames N] [--size WxH] [--click X,Y@FRAME]...\n"
         "       swfrender --audio OUTPUT.wav INPUT.swf [--frames N]\n"
+        "       swfrender --trace OUTPUT.txt INPUT.swf [--frames N]\n"
         "       swfrender --info INPUT.swf"));
 }
 
@@ -142,6 +144,30 @@ bool parseClick(const QString &text, Click *click)
     return okX && okY && okFrame && click->frame >= 1;
 }
 
+// Runs `frames` frames (the first counts as one) and writes every trace,
+// one line each; a "\r" inside a traced text starts a new line too. Stops
+// early when a script asks the player to quit.
+int writeTrace(const QString &output, const QString &input, int frames)
+{
+    QString text;
+    QString error;
+    auto player = swf::Player::load(input, &error, [&text](const QString &line) {
+        QString l = line;
+        l.replace(u'\r', u'\n');
+        text += l + u'\n';
+    });
+    if (!player)
+        return fail(error);
+    for (int i = 1; i < frames && !player->quitRequested(); ++i)
+        player->advance();
+    QFile out(output);
+    if (!out.open(QIODevice::WriteOnly) || out.write(text.toUtf8()) < 0)
+        return fail(QStringLiteral("cannot write %1").arg(output));
+    if (!player->scriptsStopped().isEmpty())
+        std::fprintf(stderr, "swfrender: scripts stopped: %s\n", qPrintable(player->scriptsStopped()));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -161,6 +187,7 @@ int main(int argc, char **argv)
 
     QStringList files;
     QString audio;
+    QString traceOutput;
     int frames = 1;
     QSize size;
     std::vector<Click> clicks;
@@ -185,6 +212,8 @@ int main(int argc, char **argv)
             clicks.push_back(click);
         } else if (a == u"--audio" && i + 1 < args.size()) {
             audio = args.at(++i);
+        } else if (a == u"--trace" && i + 1 < args.size()) {
+            traceOutput = args.at(++i);
         } else if (a.startsWith(u"--")) {
             return usage();
         } else {
@@ -196,6 +225,8 @@ int main(int argc, char **argv)
             return usage();
         return writeAudio(files.at(0), audio, frames);
     }
+    if (!traceOutput.isEmpty())
+        return files.size() == 1 ? writeTrace(traceOutput, files.at(0), frames) : usage();
     if (files.size() != 2)
         return usage();
     for (const Click &click : clicks)

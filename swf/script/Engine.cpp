@@ -1,0 +1,773 @@
+#include "script/Engine.h"
+
+#include "Movie.h"
+#include "script/ArrayObject.h"
+#include "script/Builtins.h"
+#include "script/Conversions.h"
+#include "script/Interpreter.h"
+#include "script/Limits.h"
+#include "script/MovieClipObject.h"
+#include "script/ScriptFunction.h"
+#include "script/ScriptHost.h"
+#include "script/WrapperObject.h"
+
+#include <cmath>
+#include <limits>
+
+namespace swf::script {
+
+namespace {
+
+const double NaN = std::numeric_limits<double>::quiet_NaN();
+
+// The on... method that follows a clip event from version 6 on.
+QString methodOf(unsigned event)
+{
+    switch (event) {
+    case ClipEvent::Load: return QStringLiteral("onLoad");
+    case ClipEvent::EnterFrame: return QStringLiteral("onEnterFrame");
+    case ClipEvent::Unload: return QStringLiteral("onUnload");
+    case ClipEvent::MouseMove: return QStringLiteral("onMouseMove");
+    case ClipEvent::MouseDown: return QStringLiteral("onMouseDown");
+    case ClipEvent::MouseUp: return QStringLiteral("onMouseUp");
+    case ClipEvent::KeyDown: return QStringLiteral("onKeyDown");
+    case ClipEvent::KeyUp: return QStringLiteral("onKeyUp");
+    case ClipEvent::Data: return QStringLiteral("onData");
+    case ClipEvent::Press: return QStringLiteral("onPress");
+    case ClipEvent::Release: return QStringLiteral("onRelease");
+    case ClipEvent::ReleaseOutside: return QStringLiteral("onReleaseOutside");
+    case ClipEvent::RollOver: return QStringLiteral("onRollOver");
+    case ClipEvent::RollOut: return QStringLiteral("onRollOut");
+    case ClipEvent::DragOver: return QStringLiteral("onDragOver");
+    case ClipEvent::DragOut: return QStringLiteral("onDragOut");
+    default: return {};
+    }
+}
+
+bool hasClipEvent(const Clip &clip, unsigned event)
+{
+    if (!clip.events())
+        return false;
+    for (const ClipEventAction &a : *clip.events()) {
+        if (a.events & event)
+            return true;
+    }
+    return false;
+}
+
+// Collections wait until this many cells were made, or as many as live.
+constexpr std::size_t CollectAfter = 50000;
+
+} // namespace
+
+Engine::Engine(ScriptHost &host, ClipWorld &world, int version)
+    : m_host(host), m_world(world),
+      // Later files that still carry these scripts follow the rules of 8.
+      m_version(std::clamp(version, 1, 8)),
+      m_interpreter(new Interpreter(*this)),
+      m_random(QRandomGenerator::global()->generate())
+{
+    const int asked = world.movie ? world.movie->info().maxRecursion : 0;
+    m_recursionLimit = asked > 0 ? std::min(asked, Limits::MaxRecursion) : Limits::Recursion;
+    m_clock.start();
+    setupBuiltins();
+}
+
+Engine::~Engine() = default;
+
+void Engine::setupBuiltins()
+{
+    // Object.prototype and Function.prototype come first: every other
+    // built-in hangs from them.
+    m_prototypes.object = m_heap.make<Object>(nullptr);
+    m_prototypes.function = m_heap.make<Object>(m_prototypes.object);
+    m_global = m_heap.make<Object>(m_prototypes.object);
+    m_registered = m_heap.make<Object>(nullptr);
+    builtins::installObject(*this, m_prototypes);
+    builtins::installFunction(*this, m_prototypes);
+    builtins::installArray(*this, m_prototypes);
+    builtins::installString(*this, m_prototypes);
+    builtins::installNumber(*this, m_prototypes);
+    builtins::installBoolean(*this, m_prototypes);
+    builtins::installMath(*this);
+    builtins::installGlobals(*this);
+    builtins::installMovieClip(*this, m_prototypes);
+    builtins::installColor(*this, m_prototypes);
+    builtins::installInput(*this);
+}
+
+Object *Engine::newObject()
+{
+    return m_heap.make<Object>(m_prototypes.object);
+}
+
+ArrayObject *Engine::newArray()
+{
+    return m_heap.make<ArrayObject>(m_prototypes.array);
+}
+
+NativeFunction *Engine::newNative(NativeCode code, int data)
+{
+    return m_heap.make<NativeFunction>(m_prototypes.function, code, nullptr, data);
+}
+
+NativeFunction *Engine::newClass(NativeCode code, NativeCode construct, Object *prototype)
+{
+    NativeFunction *f = m_heap.make<NativeFunction>(m_prototypes.function, code, construct);
+    f->define(*this, QStringLiteral("prototype"), Value(prototype),
+              Attribute::DontEnum | Attribute::DontDelete);
+    prototype->define(*this, QStringLiteral("constructor"), Value(f));
+    return f;
+}
+
+void Engine::method(Object *object, const QString &name, NativeCode code, int data)
+{
+    object->define(*this, name, Value(newNative(code, data)));
+}
+
+Value Engine::call(FunctionObject *function, const Value &thisValue, const std::vector<Value> &args)
+{
+    if (!function)
+        return {};
+    if (auto *f = dynamic_cast<ScriptFunction *>(function)) {
+        // `super` is the prototype above the one `this` was made from.
+        Object *super = nullptr;
+        if (f->version >= 6) {
+            if (Object *self = thisValue.object(); self && self->prototype())
+                super = self->prototype()->prototype();
+        }
+        return m_interpreter->call(f, thisValue, args, super);
+    }
+    auto *native = static_cast<NativeFunction *>(function);
+    enterCall();
+    struct Leave
+    {
+        Engine &e;
+        ~Leave() { e.leaveCall(); }
+    } leave{*this};
+    NativeCall c{*this, thisValue, args, nullptr, native->data()};
+    return native->code()(c);
+}
+
+Object *Engine::prototypeOf(FunctionObject *function)
+{
+    Object *p = function->get(*this, QStringLiteral("prototype")).object();
+    return p ? p : m_prototypes.object;
+}
+
+Value Engine::construct(FunctionObject *function, const std::vector<Value> &args)
+{
+    Object *prototype = prototypeOf(function);
+    auto *native = dynamic_cast<NativeFunction *>(function);
+    if (native && native->construct()) {
+        enterCall();
+        struct Leave
+        {
+            Engine &e;
+            ~Leave() { e.leaveCall(); }
+        } leave{*this};
+        NativeCall c{*this, Value(), args, prototype, native->data()};
+        return native->construct()(c);
+    }
+    Object *o = m_heap.make<Object>(prototype);
+    o->define(*this, QStringLiteral("__constructor__"), Value(function));
+    if (m_version < 6)
+        o->define(*this, QStringLiteral("constructor"), Value(function));
+    const Value r = call(function, Value(o), args);
+    if (native && r.isObject())
+        return r;
+    return o;
+}
+
+Value Engine::callMethod(const Value &object, const QString &name, const std::vector<Value> &args)
+{
+    const Value f = getMember(object, Value(name));
+    FunctionObject *function = f.object() ? f.object()->asFunction() : nullptr;
+    if (!function)
+        return {};
+    Value self = object;
+    if (MovieClipObject *m = object.object() ? object.object()->asMovieClip() : nullptr) {
+        if (MovieClipObject *now = m->resolve(*this))
+            self = now;
+    }
+    return call(function, self, args);
+}
+
+Value Engine::toPrimitive(const Value &value, bool preferString)
+{
+    Object *o = value.object();
+    if (!o)
+        return value;
+    if (MovieClipObject *m = o->asMovieClip()) {
+        MovieClipObject *now = m->resolve(*this);
+        // A reference whose clip is gone reads as nothing.
+        return now ? Value(now->dotPath()) : Value(QString());
+    }
+    const QString first = preferString ? QStringLiteral("toString") : QStringLiteral("valueOf");
+    const QString second = preferString ? QStringLiteral("valueOf") : QStringLiteral("toString");
+    for (const QString &name : {first, second}) {
+        const Value f = o->get(*this, name);
+        if (FunctionObject *function = f.object() ? f.object()->asFunction() : nullptr) {
+            const Value r = call(function, value, {});
+            if (!r.isObject())
+                return r;
+        }
+    }
+    return {};
+}
+
+double Engine::toNumber(const Value &value)
+{
+    switch (value.type()) {
+    case Value::Type::Undefined:
+    case Value::Type::Null:
+        return m_version < 7 ? 0 : NaN;
+    case Value::Type::Boolean:
+        return value.boolean() ? 1 : 0;
+    case Value::Type::Number:
+        return value.number();
+    case Value::Type::String: {
+        const double n = stringToNumber(value.string(), m_version);
+        // Version 4 reads text that is no number as 0.
+        return m_version < 5 && std::isnan(n) ? 0 : n;
+    }
+    case Value::Type::Object: {
+        const Value p = toPrimitive(value);
+        return p.isObject() ? NaN : toNumber(p);
+    }
+    }
+    return NaN;
+}
+
+QString Engine::toString(const Value &value)
+{
+    switch (value.type()) {
+    case Value::Type::Undefined: return m_version < 7 ? QString() : QStringLiteral("undefined");
+    case Value::Type::Null: return QStringLiteral("null");
+    case Value::Type::Boolean: return value.boolean() ? QStringLiteral("true") : QStringLiteral("false");
+    case Value::Type::Number: return numberToString(value.number());
+    case Value::Type::String: return value.string();
+    case Value::Type::Object: {
+        const Value p = toPrimitive(value, true);
+        return p.isObject() ? QString() : toString(p);
+    }
+    }
+    return {};
+}
+
+bool Engine::toBoolean(const Value &value)
+{
+    switch (value.type()) {
+    case Value::Type::Undefined:
+    case Value::Type::Null: return false;
+    case Value::Type::Boolean: return value.boolean();
+    case Value::Type::Number: return value.number() != 0 && !std::isnan(value.number());
+    case Value::Type::String: {
+        if (m_version >= 7)
+            return !value.string().isEmpty();
+        const double n = toNumber(value);
+        return n != 0 && !std::isnan(n);
+    }
+    case Value::Type::Object: return true;
+    }
+    return false;
+}
+
+Object *Engine::toObject(const Value &value)
+{
+    switch (value.type()) {
+    case Value::Type::Object: return value.object();
+    case Value::Type::Boolean: return m_heap.make<WrapperObject>(m_prototypes.boolean, value);
+    case Value::Type::Number: return m_heap.make<WrapperObject>(m_prototypes.number, value);
+    case Value::Type::String: return m_heap.make<WrapperObject>(m_prototypes.string, value);
+    default: return nullptr;
+    }
+}
+
+QString Engine::typeOf(const Value &value)
+{
+    switch (value.type()) {
+    case Value::Type::Undefined: return QStringLiteral("undefined");
+    case Value::Type::Null: return QStringLiteral("null");
+    case Value::Type::Boolean: return QStringLiteral("boolean");
+    case Value::Type::Number: return QStringLiteral("number");
+    case Value::Type::String: return QStringLiteral("string");
+    case Value::Type::Object:
+        if (value.object()->asFunction())
+            return QStringLiteral("function");
+        if (value.object()->asMovieClip())
+            return QStringLiteral("movieclip");
+        return QStringLiteral("object");
+    }
+    return {};
+}
+
+QString Engine::memberName(const Value &name)
+{
+    return name.isString() ? name.string() : toString(name);
+}
+
+Value Engine::getMember(const Value &object, const Value &name)
+{
+    Object *o = object.object();
+    if (!o) {
+        Object *prototype = nullptr;
+        switch (object.type()) {
+        case Value::Type::String: {
+            const QString key = memberName(name);
+            if (namesMatch(key, QStringLiteral("length")))
+                return double(object.string().size());
+            prototype = m_prototypes.string;
+            break;
+        }
+        case Value::Type::Number: prototype = m_prototypes.number; break;
+        case Value::Type::Boolean: prototype = m_prototypes.boolean; break;
+        default: return {};
+        }
+        return prototype->get(*this, memberName(name));
+    }
+    if (MovieClipObject *m = o->asMovieClip()) {
+        o = m->resolve(*this);
+        if (!o)
+            return {};
+    }
+    if (name.isNumber()) {
+        if (auto *array = dynamic_cast<ArrayObject *>(o)) {
+            const double i = name.number();
+            if (i >= 0 && i < double(array->length()) && i == std::floor(i))
+                return array->at(std::size_t(i));
+        }
+    }
+    return o->get(*this, memberName(name));
+}
+
+void Engine::setMember(const Value &object, const Value &name, const Value &value)
+{
+    Object *o = object.object();
+    if (!o)
+        return; // properties of a primitive go nowhere
+    if (MovieClipObject *m = o->asMovieClip()) {
+        o = m->resolve(*this);
+        if (!o)
+            return;
+    }
+    if (name.isNumber()) {
+        if (auto *array = dynamic_cast<ArrayObject *>(o)) {
+            const double i = name.number();
+            if (i >= 0 && i < double(ArrayObject::MaxLength) && i == std::floor(i)) {
+                array->put(*this, std::size_t(i), value);
+                return;
+            }
+        }
+    }
+    o->set(*this, memberName(name), value);
+}
+
+MovieClipObject *Engine::clipObject(Clip *clip)
+{
+    if (!clip)
+        return nullptr;
+    if (MovieClipObject *o = clip->scriptObject())
+        return o;
+    Object *prototype = m_prototypes.movieClip;
+    // A symbol given a class by Object.registerClass gets its prototype.
+    if (clip->characterId() && m_world.movie) {
+        const Value c = m_registered->get(*this, QString::number(clip->characterId()));
+        if (Object *f = c.object())
+            if (Object *p = f->get(*this, QStringLiteral("prototype")).object())
+                prototype = p;
+    }
+    auto *o = m_heap.make<MovieClipObject>(prototype, clip->shared_from_this());
+    clip->setScriptObject(o);
+    return o;
+}
+
+void Engine::trace(const Value &value)
+{
+    QString text = value.isUndefined() ? QStringLiteral("undefined") : toString(value);
+    m_host.trace(text);
+}
+
+void Engine::runActions(Clip &clip, const QByteArray &code)
+{
+    if (m_stopped)
+        return;
+    ++m_running;
+    try {
+        m_interpreter->runTopLevel(code, clipObject(&clip));
+    } catch (const LimitReached &limit) {
+        stop(limit.what);
+    } catch (const ScriptThrow &) {
+        // An exception nothing caught ends its action list.
+    } catch (const std::bad_alloc &) {
+        stop("memory");
+    }
+    --m_running;
+}
+
+void Engine::runEvent(Clip &clip, unsigned event)
+{
+    if (m_stopped)
+        return;
+    if (clip.events()) {
+        // The list is shared with the movie; the clip may go meanwhile.
+        const ClipEventList events = clip.events();
+        for (const ClipEventAction &a : *events) {
+            if (!(a.events & event))
+                continue;
+            if (event == ClipEvent::KeyPress && a.key != m_host.lastKey())
+                continue;
+            runActions(clip, a.code);
+        }
+    }
+    if (m_version < 6 || m_stopped)
+        return;
+    const QString name = methodOf(event);
+    if (name.isEmpty())
+        return;
+    MovieClipObject *o = clipObject(&clip);
+    ++m_running;
+    try {
+        const Value f = o->get(*this, name);
+        if (FunctionObject *function = f.object() ? f.object()->asFunction() : nullptr)
+            call(function, Value(o), {});
+    } catch (const LimitReached &limit) {
+        stop(limit.what);
+    } catch (const ScriptThrow &) {
+    } catch (const std::bad_alloc &) {
+        stop("memory");
+    }
+    --m_running;
+}
+
+void Engine::runPending(const ClipWorld::Pending &pending)
+{
+    std::shared_ptr<Clip> clip = pending.clip.lock();
+    if (!clip)
+        return;
+    if (pending.kind == ClipWorld::Pending::Kind::Actions) {
+        // Actions queued for a clip that has since left are dropped.
+        if (!clip->removed())
+            runActions(*clip, *pending.code);
+        return;
+    }
+    if (clip->removed() && pending.event != ClipEvent::Unload)
+        return;
+    runEvent(*clip, pending.event);
+    if (pending.event == ClipEvent::Unload && clip->awaitingUnload())
+        clip->finishUnload();
+}
+
+void Engine::runQueue()
+{
+    ClipWorld::Pending pending;
+    while (m_world.takeNext(pending)) {
+        if (m_stopped) {
+            m_world.clearQueues();
+            return;
+        }
+        runPending(pending);
+        collectGarbage();
+    }
+}
+
+void Engine::startTick()
+{
+    m_steps = 0;
+    m_nextCheck = 1 << 16;
+    m_clock.restart();
+    m_clipsThisTick = 0;
+    m_gotosThisTick = 0;
+}
+
+void Engine::stop(const char *reason)
+{
+    if (m_stopped)
+        return;
+    m_stopped = true;
+    m_stopReason = reason;
+    m_world.clearQueues();
+    m_intervals.clear();
+    m_drag = {};
+}
+
+void Engine::checkTime()
+{
+    m_nextCheck = m_steps + (1 << 16);
+    if (m_steps >= Limits::StepsPerTick)
+        throw LimitReached{"actions in one frame"};
+    if (m_clock.elapsed() > Limits::SecondsPerTick * 1000)
+        throw LimitReached{"time in one frame"};
+    chargeMemory(0);
+}
+
+void Engine::chargeMemory(std::size_t units)
+{
+    m_memory += units;
+    if (m_liveWeight + m_memory + 4 * m_heap.madeSinceCollect() > std::size_t(Limits::Memory))
+        throw LimitReached{"memory"};
+}
+
+void Engine::checkString(const QString &text)
+{
+    if (text.size() > Limits::StringLength)
+        throw LimitReached{"string length"};
+    chargeMemory(std::size_t(text.size()) / 16);
+}
+
+void Engine::enterCall()
+{
+    if (++m_callDepth > m_recursionLimit) {
+        --m_callDepth;
+        throw LimitReached{"recursion"};
+    }
+}
+
+void Engine::chargeClip()
+{
+    if (++m_clipsThisTick > Limits::ClipsPerTick)
+        throw LimitReached{"clips made in one frame"};
+}
+
+void Engine::chargeGoto()
+{
+    if (++m_gotosThisTick > Limits::GotosPerTick)
+        throw LimitReached{"jumps in one frame"};
+}
+
+int Engine::withLimit() const
+{
+    return m_version <= 5 ? Limits::WithNesting5 : Limits::WithNesting;
+}
+
+void Engine::traceRoots(Tracer &tracer)
+{
+    tracer.mark(m_global);
+    tracer.mark(m_registered);
+    for (Object *p : {m_prototypes.object, m_prototypes.function, m_prototypes.array,
+                      m_prototypes.string, m_prototypes.number, m_prototypes.boolean,
+                      m_prototypes.movieClip, m_prototypes.color, m_prototypes.error})
+        tracer.mark(p);
+    for (const Interval &i : m_intervals) {
+        tracer.mark(i.function);
+        tracer.mark(i.object);
+        for (const Value &v : i.args)
+            tracer.mark(v);
+    }
+    tracer.mark(m_drag.target);
+    // Every clip still listed keeps its object: its variables live there.
+    for (const std::weak_ptr<Clip> &weak : m_world.clips) {
+        if (auto clip = weak.lock())
+            tracer.mark(clip->scriptObject());
+    }
+    if (m_root)
+        tracer.mark(m_root->scriptObject());
+}
+
+void Engine::collectGarbage(bool force)
+{
+    if (m_running > 0)
+        return;
+    const std::size_t made = m_heap.madeSinceCollect();
+    if (!force && made < std::max(CollectAfter, m_heap.cells()))
+        return;
+    // The list of clips forgets those that are gone.
+    std::erase_if(m_world.clips, [](const std::weak_ptr<Clip> &c) { return c.expired(); });
+    m_liveWeight = m_heap.collect([this](Tracer &t) { traceRoots(t); });
+    m_memory = 0;
+    if (m_liveWeight > std::size_t(Limits::Memory))
+        stop("memory");
+}
+
+bool Engine::wantsUnload(Clip &clip, int depth)
+{
+    if (hasClipEvent(clip, ClipEvent::Unload))
+        return true;
+    if (m_version >= 6) {
+        Object *o = clip.scriptObject();
+        const QString name = QStringLiteral("onUnload");
+        if (o ? o->has(*this, name) : m_prototypes.movieClip->has(*this, name))
+            return true;
+    }
+    if (depth > ClipWorld::MaxNesting)
+        return false;
+    for (const auto &[key, object] : clip.objects()) {
+        if (object.clip && !object.clip->isButton() && wantsUnload(*object.clip, depth + 1))
+            return true;
+    }
+    return false;
+}
+
+bool Engine::keepsForUnload(Clip &clip)
+{
+    if (m_stopped)
+        return false;
+    try {
+        return wantsUnload(clip, 0);
+    } catch (...) {
+        return false;
+    }
+}
+
+void Engine::clipCreated(Clip &clip)
+{
+    if (hasClipEvent(clip, ClipEvent::Initialize))
+        clip.queueEvent(ClipWorld::Early, ClipEvent::Initialize);
+    if (hasClipEvent(clip, ClipEvent::Construct))
+        clip.queueEvent(ClipWorld::Construct, ClipEvent::Construct);
+    clip.queueEvent(ClipWorld::Normal, ClipEvent::Load);
+}
+
+void Engine::queueEnterFrame(Clip &clip)
+{
+    if (!m_stopped && (m_version >= 6 || hasClipEvent(clip, ClipEvent::EnterFrame)))
+        clip.queueEvent(ClipWorld::Normal, ClipEvent::EnterFrame);
+}
+
+MovieClipObject *Engine::duplicateClip(MovieClipObject *source, const QString &name, double depth)
+{
+    Clip *clip = source->clip();
+    if (!clip || !clip->parent() || !(depth >= -Clip::DepthOffset) || depth > 2130690045.0)
+        return nullptr;
+    chargeClip();
+    Clip *made = clip->duplicate(name, int(depth) + Clip::DepthOffset);
+    if (!made)
+        return nullptr;
+    MovieClipObject *o = clipObject(made);
+    startScriptClip(*made, true);
+    return o;
+}
+
+void Engine::startScriptClip(Clip &clip, bool constructNow)
+{
+    // A clip made by a script constructs at once; its initialize and load
+    // events wait as a placed clip's do.
+    if (constructNow && hasClipEvent(clip, ClipEvent::Construct))
+        runEvent(clip, ClipEvent::Construct);
+    if (hasClipEvent(clip, ClipEvent::Initialize))
+        clip.queueEvent(ClipWorld::Early, ClipEvent::Initialize);
+    clip.queueEvent(ClipWorld::Normal, ClipEvent::Load);
+    clip.start();
+}
+
+int Engine::addInterval(FunctionObject *function, Object *object, const QString &method, double ms,
+                        std::vector<Value> args)
+{
+    // A few hundred timers are plenty; more are a runaway script.
+    if (m_intervals.size() >= 1000)
+        return 0;
+    Interval i;
+    i.id = m_nextInterval++;
+    i.function = function;
+    i.object = object;
+    i.method = method;
+    i.every = std::isfinite(ms) && ms > 0 ? ms : 0;
+    i.due = m_host.timeMs() + i.every;
+    i.args = std::move(args);
+    m_intervals.push_back(std::move(i));
+    return m_intervals.back().id;
+}
+
+void Engine::removeInterval(int id)
+{
+    std::erase_if(m_intervals, [id](const Interval &i) { return i.id == id; });
+}
+
+void Engine::runIntervals()
+{
+    if (m_stopped || m_intervals.empty())
+        return;
+    const double now = m_host.timeMs();
+    // Ids, since a callback may clear or add intervals.
+    std::vector<int> due;
+    for (const Interval &i : m_intervals) {
+        if (i.due <= now)
+            due.push_back(i.id);
+    }
+    for (int id : due) {
+        auto it = std::find_if(m_intervals.begin(), m_intervals.end(),
+                               [id](const Interval &i) { return i.id == id; });
+        if (it == m_intervals.end())
+            continue;
+        // Timers shorter than a frame still fire once a frame.
+        it->due = std::max(it->due + it->every, now + 1);
+        const Interval copy = *it;
+        ++m_running;
+        try {
+            if (copy.function) {
+                call(copy.function, Value(), copy.args);
+            } else if (copy.object) {
+                callMethod(Value(copy.object), copy.method, copy.args);
+            }
+        } catch (const LimitReached &limit) {
+            stop(limit.what);
+        } catch (const ScriptThrow &) {
+        } catch (const std::bad_alloc &) {
+            stop("memory");
+        }
+        --m_running;
+        if (m_stopped)
+            return;
+    }
+}
+
+void Engine::startDrag(MovieClipObject *target, bool lockCenter, const QRectF *bounds)
+{
+    m_drag = {};
+    m_drag.target = target;
+    m_drag.lockCenter = lockCenter;
+    if (bounds) {
+        m_drag.bounds = bounds->normalized();
+        m_drag.constrained = true;
+    }
+    Clip *clip = target->clip();
+    DisplayObject *p = clip ? clip->placement() : nullptr;
+    if (!p)
+        return;
+    const QPointF mouse = parentPoint(*clip, m_host.mouse());
+    m_drag.offset = lockCenter ? QPointF() : QPointF(p->matrix.dx() / 20, p->matrix.dy() / 20) - mouse;
+    updateDrag();
+}
+
+void Engine::stopDrag()
+{
+    m_drag = {};
+}
+
+QPointF Engine::parentPoint(Clip &clip, QPointF stage)
+{
+    Matrix toStage;
+    for (Clip *at = clip.parent(); at && at->parent(); at = at->parent()) {
+        if (DisplayObject *pl = at->placement())
+            toStage = toStage * pl->matrix;
+    }
+    return toStage.inverted().map(stage * 20) / 20;
+}
+
+void Engine::updateDrag()
+{
+    if (!m_drag.target)
+        return;
+    Clip *clip = m_drag.target->clip();
+    DisplayObject *p = clip ? clip->placement() : nullptr;
+    if (!p) {
+        m_drag = {};
+        return;
+    }
+    QPointF at = parentPoint(*clip, m_host.mouse()) + m_drag.offset;
+    if (m_drag.constrained) {
+        at.setX(std::clamp(at.x(), m_drag.bounds.left(), m_drag.bounds.right()));
+        at.setY(std::clamp(at.y(), m_drag.bounds.top(), m_drag.bounds.bottom()));
+    }
+    Matrix &m = p->matrix;
+    m.setMatrix(m.m11(), m.m12(), m.m13(), m.m21(), m.m22(), m.m23(), std::trunc(at.x() * 20),
+                std::trunc(at.y() * 20), m.m33());
+    p->scripted = true;
+}
+
+QString Engine::dropTarget() const
+{
+    return m_drag.dropTarget;
+}
+
+} // namespace swf::script

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "script/Value.h"
+
+namespace swf::script {
+
+class Engine;
+class MovieClipObject;
+class Object;
+struct Context;
+
+// How names and paths find what they mean: a plain name through the `with`
+// objects and the scope chain; "/a/b:x", "a/b", "../a", "a.b.x",
+// "_root.a" through the display list and the objects on the way.
+class Variables
+{
+public:
+    static Value get(Engine &engine, Context &context, const QString &name);
+    static void set(Engine &engine, Context &context, const QString &name, const Value &value);
+    // `var name = value`: a function's local, else a variable of the timeline.
+    static void defineLocal(Engine &engine, Context &context, const QString &name, const Value &value);
+    // `var name`: made undefined unless it exists.
+    static void declareLocal(Engine &engine, Context &context, const QString &name);
+    // `delete name`.
+    static bool remove(Engine &engine, Context &context, const QString &name);
+    // The object a target path leads to from the context's target, or null.
+    static Object *resolvePath(Engine &engine, Context &context, const QString &path);
+    // A target given as a value (a path or a clip), as a clip.
+    static MovieClipObject *targetClip(Engine &engine, Context &context, const Value &target);
+    // Where a function's undeclared assignments land.
+    static Object *timelineOf(Engine &engine, Context &context);
+
+private:
+    static bool plainGet(Engine &engine, Context &context, const QString &name, Value &out);
+    static bool splitPath(const QString &name, QString *path, QString *variable);
+};
+
+} // namespace swf::script
