@@ -496,7 +496,7 @@ void Engine::checkTime()
     m_nextCheck = m_steps + (1 << 16);
     if (m_steps >= Limits::StepsPerTick)
         throw LimitReached{"actions in one frame"};
-    if (m_clock.elapsed() > Limits::SecondsPerTick * 1000)
+    if (m_clock.elapsed() > Limits::MillisecondsPerTick)
         throw LimitReached{"time in one frame"};
     chargeMemory(0);
 }

@@ -14,7 +14,7 @@ seconds=${4:-60}
 mkdir -p "$work/found" "$work/seeds"
 # Only the movies seed the run, not the reference pictures beside them.
 if [ -d "$seeds" ]; then
-    for f in "$seeds"/parser/*.swf "$seeds"/flash-reference/*.swf "$seeds"/sound/*.swf; do
+    for f in "$seeds"/parser/*.swf "$seeds"/flash-reference/*.swf "$seeds"/sound/*.swf "$seeds"/trace/*.swf; do
         [ -f "$f" ] && ln -sf "$f" "$work/seeds/$(basename "$(dirname "$f")")-$(basename "$f")"
     done
 fi
