@@ -90,6 +90,7 @@ set(SWF_SOURCES
     script/ArrayClass.cpp
     script/BooleanClass.cpp
     script/ColorClass.cpp
+    script/DateClass.cpp
     script/FunctionClass.cpp
     script/Globals.cpp
     script/InputObjects.cpp

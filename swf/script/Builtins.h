@@ -14,6 +14,7 @@ void installArray(Engine &engine, Engine::Prototypes &prototypes);
 void installString(Engine &engine, Engine::Prototypes &prototypes);
 void installNumber(Engine &engine, Engine::Prototypes &prototypes);
 void installBoolean(Engine &engine, Engine::Prototypes &prototypes);
+void installDate(Engine &engine, Engine::Prototypes &prototypes);
 void installMath(Engine &engine);
 void installGlobals(Engine &engine);
 void installMovieClip(Engine &engine, Engine::Prototypes &prototypes);

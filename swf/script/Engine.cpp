@@ -12,6 +12,7 @@
 #include "script/WrapperObject.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace swf::script {
@@ -89,6 +90,7 @@ void Engine::setupBuiltins()
     builtins::installString(*this, m_prototypes);
     builtins::installNumber(*this, m_prototypes);
     builtins::installBoolean(*this, m_prototypes);
+    builtins::installDate(*this, m_prototypes);
     builtins::installMath(*this);
     builtins::installGlobals(*this);
     builtins::installMovieClip(*this, m_prototypes);
@@ -193,7 +195,7 @@ Value Engine::callMethod(const Value &object, const QString &name, const std::ve
     return call(function, self, args);
 }
 
-Value Engine::toPrimitive(const Value &value, bool preferString)
+Value Engine::toPrimitive(const Value &value, Hint hint)
 {
     Object *o = value.object();
     if (!o)
@@ -203,17 +205,32 @@ Value Engine::toPrimitive(const Value &value, bool preferString)
         // A reference whose clip is gone reads as nothing.
         return now ? Value(now->dotPath()) : Value(QString());
     }
-    const QString first = preferString ? QStringLiteral("toString") : QStringLiteral("valueOf");
-    const QString second = preferString ? QStringLiteral("valueOf") : QStringLiteral("toString");
-    for (const QString &name : {first, second}) {
-        const Value f = o->get(*this, name);
-        if (FunctionObject *function = f.object() ? f.object()->asFunction() : nullptr) {
-            const Value r = call(function, value, {});
-            if (!r.isObject())
-                return r;
-        }
-    }
-    return {};
+    static const QString valueOf = QStringLiteral("valueOf");
+    static const QString toString = QStringLiteral("toString");
+    bool called = false;
+    auto attempt = [&](const QString &name, Value &out) {
+        const Value method = o->get(*this, name);
+        FunctionObject *function = method.object() ? method.object()->asFunction() : nullptr;
+        if (!function)
+            return false;
+        called = true;
+        out = call(function, value, {});
+        // A clip given back stands for its path.
+        return !out.isObject() || out.object()->asMovieClip();
+    };
+    // From version 6, dates read as text unless a number is asked for.
+    if (hint == Hint::None && m_version >= 6 && o->className() == u"Date")
+        hint = Hint::String;
+    Value out;
+    if (hint != Hint::String && attempt(valueOf, out))
+        return out.isObject() ? toPrimitive(out) : out;
+    if (hint == Hint::Number)
+        return called ? Value(NaN) : Value();
+    if (attempt(toString, out))
+        return out.isObject() ? toPrimitive(out) : out;
+    if (!called)
+        return {};
+    return o->asFunction() ? QStringLiteral("[type Function]") : QStringLiteral("[type Object]");
 }
 
 double Engine::toNumber(const Value &value)
@@ -231,10 +248,8 @@ double Engine::toNumber(const Value &value)
         // Version 4 reads text that is no number as 0.
         return m_version < 5 && std::isnan(n) ? 0 : n;
     }
-    case Value::Type::Object: {
-        const Value p = toPrimitive(value);
-        return p.isObject() ? NaN : toNumber(p);
-    }
+    case Value::Type::Object:
+        return toNumber(toPrimitive(value, Hint::Number));
     }
     return NaN;
 }
@@ -247,10 +262,8 @@ QString Engine::toString(const Value &value)
     case Value::Type::Boolean: return value.boolean() ? QStringLiteral("true") : QStringLiteral("false");
     case Value::Type::Number: return numberToString(value.number());
     case Value::Type::String: return value.string();
-    case Value::Type::Object: {
-        const Value p = toPrimitive(value, true);
-        return p.isObject() ? QString() : toString(p);
-    }
+    case Value::Type::Object:
+        return toString(toPrimitive(value, Hint::String));
     }
     return {};
 }
@@ -709,6 +722,14 @@ void Engine::runIntervals()
         if (m_stopped)
             return;
     }
+}
+
+double Engine::newNaN()
+{
+    const quint64 bits = 0x7ff8000000000000ull | (++m_nans & 0x0007ffffffffffffull);
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
 }
 
 void Engine::startDrag(MovieClipObject *target, bool lockCenter, const QRectF *bounds)

@@ -82,7 +82,12 @@ public:
     Object *prototypeOf(FunctionObject *function);
 
     // Conversions by the version's rules.
-    Value toPrimitive(const Value &value, bool preferString = false);
+    // An object's primitive: valueOf then toString with no hint, only
+    // toString for text, only valueOf for numbers. A method that gives an
+    // object back yields "[type Object]" ("[type Function]"), or NaN for
+    // a number; an object with neither method, undefined. A clip is its path.
+    enum class Hint { None, String, Number };
+    Value toPrimitive(const Value &value, Hint hint = Hint::None);
     double toNumber(const Value &value);
     QString toString(const Value &value);
     bool toBoolean(const Value &value);
@@ -158,6 +163,8 @@ public:
     void removeInterval(int id);
 
     double random01() { return m_random.generateDouble(); }
+    // A NaN no other NaN equals (see Operators::equals).
+    double newNaN();
     int randomBelow(int n) { return n > 0 ? int(m_random.bounded(n)) : 0; }
 
     // The classes Object.registerClass gave exported symbols.
@@ -220,6 +227,7 @@ private:
         QString dropTarget;
     } m_drag;
     int m_nextInterval = 1;
+    quint64 m_nans = 0;
     QRandomGenerator m_random;
 };
 

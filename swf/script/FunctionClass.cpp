@@ -52,7 +52,9 @@ void installFunction(Engine &engine, Engine::Prototypes &prototypes)
         engine.method(p, str("call"), callMethod);
         engine.method(p, str("apply"), applyMethod);
     }
-    engine.global()->define(engine, str("Function"), Value(function));
+    // Version 5 has functions but no Function to name them by.
+    if (engine.version() >= 6)
+        engine.global()->define(engine, str("Function"), Value(function));
 }
 
 } // namespace swf::script::builtins

@@ -165,7 +165,7 @@ void installGlobals(Engine &engine)
         engine.method(g, str("setInterval"), setIntervalFunction);
         engine.method(g, str("clearInterval"), clearIntervalFunction);
     }
-    g->define(engine, str("NaN"), Value(std::numeric_limits<double>::quiet_NaN()));
+    g->define(engine, str("NaN"), Value(engine.newNaN()));
     g->define(engine, str("Infinity"), Value(std::numeric_limits<double>::infinity()));
 }
 

@@ -21,6 +21,8 @@ namespace swf::script {
 
 namespace {
 
+double NaN() { return std::numeric_limits<double>::quiet_NaN(); }
+
 int u16(const unsigned char *b, int at) { return b[at] | (b[at + 1] << 8); }
 int s16(const unsigned char *b, int at) { return qint16(quint16(u16(b, at))); }
 
@@ -64,6 +66,15 @@ Value Interpreter::boolean(Context &c, bool b) const
     if (c.version < 5)
         return Value(b ? 1 : 0);
     return Value(b);
+}
+
+void Interpreter::push(Context &c, double number)
+{
+    // Each NaN an action makes is a value of its own: it equals itself
+    // (the same variable twice), not another NaN. The bits say which.
+    if (std::isnan(number))
+        number = m_engine.newNaN();
+    push(c, Value(number));
 }
 
 void Interpreter::push(Context &c, Value value)
@@ -338,7 +349,8 @@ Interpreter::Flow Interpreter::run(Context &c, int begin, int end)
                     pc = next;
                     continue;
                 }
-                r = a / b;
+                // The sign of a zero divisor does not count.
+                r = b == 0 ? (a > 0 ? HUGE_VAL : a < 0 ? -HUGE_VAL : NaN()) : a / b;
                 break;
             }
             push(c, r);

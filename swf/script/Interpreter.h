@@ -33,6 +33,12 @@ private:
 
     // The actions too long to sit in the loop itself.
     void push(Context &c, Value value);
+    void push(Context &c, double number);
+    void push(Context &c, int number) { push(c, double(number)); }
+    void push(Context &c, bool b) { push(c, Value(b)); }
+    void push(Context &c, const QString &s) { push(c, Value(s)); }
+    void push(Context &c, QString &&s) { push(c, Value(std::move(s))); }
+    void push(Context &c, Object *o) { push(c, Value(o)); }
     Value pop(Context &c);
     std::vector<Value> popArguments(Context &c);
     void actionPush(Context &c, int at, int end);

@@ -27,7 +27,8 @@ Value objectCall(NativeCall &call)
 {
     if (Object *o = call.engine.toObject(call.arg(0)))
         return o;
-    return call.engine.newObject();
+    // Object(undefined) makes an object with no prototype at all.
+    return call.engine.heap().make<Object>(nullptr);
 }
 
 Value objectConstruct(NativeCall &call)

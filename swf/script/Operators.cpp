@@ -5,6 +5,7 @@
 #include "script/MovieClipObject.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace swf::script {
 
@@ -22,8 +23,8 @@ Value Operators::add(Engine &engine, const Value &a, const Value &b)
 
 Value Operators::less(Engine &engine, const Value &a, const Value &b)
 {
-    const Value pa = engine.toPrimitive(a);
-    const Value pb = engine.toPrimitive(b);
+    const Value pa = engine.toPrimitive(a, Engine::Hint::Number);
+    const Value pb = engine.toPrimitive(b, Engine::Hint::Number);
     if (pa.isString() && pb.isString())
         return pa.string() < pb.string();
     const double x = engine.toNumber(pa), y = engine.toNumber(pb);
@@ -40,7 +41,14 @@ bool Operators::strictEquals(const Value &a, const Value &b)
     case Value::Type::Undefined:
     case Value::Type::Null: return true;
     case Value::Type::Boolean: return a.boolean() == b.boolean();
-    case Value::Type::Number: return a.number() == b.number();
+    case Value::Type::Number: {
+        const double x = a.number(), y = b.number();
+        if (std::isnan(x) && std::isnan(y)) {
+            // A NaN equals only the very same NaN: see Engine::newNaN.
+            return std::memcmp(&x, &y, sizeof x) == 0;
+        }
+        return x == y;
+    }
     case Value::Type::String: return a.string() == b.string();
     case Value::Type::Object: return a.object() == b.object();
     }

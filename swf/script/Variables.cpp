@@ -28,22 +28,21 @@ MovieClipObject *targetObject(Engine &engine, Context &context)
 
 bool Variables::splitPath(const QString &name, QString *path, QString *variable)
 {
-    const int colon = name.lastIndexOf(u':');
-    if (colon >= 0) {
-        *path = name.left(colon);
-        *variable = name.mid(colon + 1);
-        return true;
+    int at = -1;
+    for (int i = int(name.size()) - 1; i >= 0; --i) {
+        if (name.at(i) == u':' || name.at(i) == u'.') {
+            at = i;
+            break;
+        }
     }
-    const int dot = name.lastIndexOf(u'.');
-    if (dot >= 0 && dot + 1 < name.size() && (dot == 0 || name.at(dot - 1) != u'.')
-        && name.indexOf(u'/', dot) < 0) {
-        *path = name.left(dot);
-        *variable = name.mid(dot + 1);
-        return true;
+    if (at < 0) {
+        *path = name;
+        variable->clear();
+        return false;
     }
-    *path = name;
-    variable->clear();
-    return false;
+    *path = name.left(at);
+    *variable = name.mid(at + 1);
+    return true;
 }
 
 bool Variables::plainGet(Engine &engine, Context &context, const QString &name, Value &out)
@@ -96,10 +95,14 @@ Value Variables::get(Engine &engine, Context &context, const QString &name)
 {
     if (name.contains(u'/') || name.contains(u':') || name.contains(u'.')) {
         QString path, variable;
-        const bool hasVariable = splitPath(name, &path, &variable);
-        Object *at = resolvePath(engine, context, path);
-        if (!hasVariable)
+        if (!splitPath(name, &path, &variable)) {
+            // A path alone names a clip.
+            Object *at = resolvePath(engine, context, path);
             return at && at->asMovieClip() ? Value(at) : Value();
+        }
+        if (path.isEmpty() || variable.isEmpty())
+            return {};
+        Object *at = resolvePath(engine, context, path);
         if (!at)
             return {};
         return engine.getMember(Value(at), Value(variable));
@@ -122,7 +125,7 @@ void Variables::set(Engine &engine, Context &context, const QString &name, const
 {
     if (name.contains(u'/') || name.contains(u':') || name.contains(u'.')) {
         QString path, variable;
-        if (!splitPath(name, &path, &variable))
+        if (!splitPath(name, &path, &variable) || path.isEmpty() || variable.isEmpty())
             return;
         if (Object *at = resolvePath(engine, context, path))
             engine.setMember(Value(at), Value(variable), value);
@@ -195,59 +198,117 @@ bool Variables::remove(Engine &engine, Context &context, const QString &name)
     return false;
 }
 
-Object *Variables::resolvePath(Engine &engine, Context &context, const QString &path)
+Object *Variables::step(Engine &engine, Context &context, Object *at, const QString &name, bool first)
 {
-    Object *at = nullptr;
-    int i = 0;
-    const int n = int(path.size());
-    if (n == 0)
-        return targetObject(engine, context);
-    if (path.at(0) == u'/') {
-        at = rootObject(engine);
-        i = 1;
+    MovieClipObject *clip = at && at->asMovieClip() ? at->asMovieClip()->resolve(engine) : nullptr;
+    if (name == u"..")
+        return clip ? clip->parentObject(engine) : nullptr;
+    if (clip) {
+        if (MovieClipObject *child = clip->childObject(engine, name))
+            return child;
     }
-    bool first = at == nullptr;
-    while (i < n) {
-        // The next name: up to a slash, a colon or a dot; ".." is a name.
-        QString token;
-        if (path.mid(i, 2) == u"..") {
-            token = QStringLiteral("..");
-            i += 2;
-        } else {
-            const int start = i;
-            while (i < n && path.at(i) != u'/' && path.at(i) != u':' && path.at(i) != u'.')
-                ++i;
-            token = path.mid(start, i - start);
+    if (first) {
+        Value v;
+        if (is(name, "_parent"))
+            return clip ? clip->parentObject(engine) : nullptr;
+        return plainGet(engine, context, name, v) ? v.object() : nullptr;
+    }
+    return at ? engine.getMember(Value(at), Value(name)).object() : nullptr;
+}
+
+Object *Variables::chunk(Engine &engine, Context &context, Object *at, const QString &text, bool first,
+                         bool last)
+{
+    if (text == u"..")
+        return step(engine, context, at, text, first);
+    if (MovieClipObject *clip = at && at->asMovieClip() ? at->asMovieClip()->resolve(engine) : nullptr) {
+        if (MovieClipObject *child = clip->childObject(engine, text))
+            return child;
+    }
+    // Dots part names only before the first slash of a relative path,
+    // colons anywhere (two in a row add nothing).
+    auto dottedPart = [&](const QString &part, bool opening, bool firstName, bool dotEnds) -> Object * {
+        if (!part.contains(u'.') || part == u"..")
+            return step(engine, context, at, part, firstName);
+        if (MovieClipObject *clip = at && at->asMovieClip() ? at->asMovieClip()->resolve(engine) : nullptr) {
+            if (MovieClipObject *child = clip->childObject(engine, part))
+                return child;
         }
-        if (i < n && token != u".." && (path.at(i) == u'/' || path.at(i) == u':' || path.at(i) == u'.'))
-            ++i;
-        else if (i < n && token == u".." && (path.at(i) == u'/' || path.at(i) == u':'))
-            ++i;
-        if (token.isEmpty())
+        if (!opening || part.startsWith(u'.'))
+            return nullptr;
+        Object *o = at;
+        QStringList names = part.split(u'.');
+        // One dot may end names that a colon and a name, or the end of
+        // the path, follow.
+        if (dotEnds && names.last().isEmpty())
+            names.removeLast();
+        for (const QString &name : std::as_const(names)) {
+            if (name.isEmpty())
+                return nullptr;
+            o = step(engine, context, o, name, firstName);
+            firstName = false;
+            if (!o)
+                return nullptr;
+        }
+        return o;
+    };
+    if (!text.contains(u':'))
+        return dottedPart(text, first, first, last);
+    const QStringList parts = text.split(u':');
+    bool named = false;
+    bool opening = first;
+    for (int i = 0; i < parts.size(); ++i) {
+        const QString &part = parts.at(i);
+        if (part.isEmpty()) {
+            // Colons may come before the first name and between names;
+            // one alone may end the path, not come before a slash.
+            bool nameFollows = false;
+            for (int j = i + 1; j < parts.size() && !nameFollows; ++j)
+                nameFollows = !parts.at(j).isEmpty();
+            const bool ending = i == parts.size() - 1 && last && !parts.at(i - 1).isEmpty();
+            if (named && !nameFollows && !ending)
+                return nullptr;
             continue;
-        Object *next = nullptr;
-        if (token == u"..") {
-            MovieClipObject *clip = first ? targetObject(engine, context)
-                                          : (at && at->asMovieClip() ? at->asMovieClip()->resolve(engine) : nullptr);
-            next = clip ? clip->parentObject(engine) : nullptr;
-        } else if (first) {
-            Value v;
-            if (is(token, "_parent")) {
-                MovieClipObject *t = targetObject(engine, context);
-                next = t ? t->parentObject(engine) : nullptr;
-            } else if (plainGet(engine, context, token, v)) {
-                next = v.object();
-            }
-        } else if (at) {
-            next = engine.getMember(Value(at), Value(token)).object();
         }
-        first = false;
-        at = next;
+        const bool dotEnds = i + 1 < parts.size() ? !parts.at(i + 1).isEmpty() : last;
+        at = dottedPart(part, opening, first && !named, dotEnds);
+        named = true;
+        // Dots part no names once ".." went up.
+        if (part == u"..")
+            opening = false;
         if (!at)
             return nullptr;
     }
-    if (first)
-        return targetObject(engine, context);
+    return named ? at : nullptr;
+}
+
+Object *Variables::resolvePath(Engine &engine, Context &context, const QString &path)
+{
+    Object *at = targetObject(engine, context);
+    QString rest = path;
+    bool first = true;
+    if (rest.startsWith(u'/')) {
+        at = rootObject(engine);
+        rest = rest.mid(1);
+        first = false;
+    }
+    if (rest.isEmpty())
+        return at;
+    const QStringList chunks = rest.split(u'/');
+    for (int i = 0; i < chunks.size(); ++i) {
+        const QString &text = chunks.at(i);
+        if (text.isEmpty()) {
+            // A slash may end a path; two in a row lead nowhere.
+            if (i == chunks.size() - 1)
+                break;
+            return nullptr;
+        }
+        const bool last = i == chunks.size() - 1;
+        at = chunk(engine, context, at, text, first, last);
+        first = false;
+        if (!at)
+            return nullptr;
+    }
     return at;
 }
 

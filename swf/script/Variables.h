@@ -32,7 +32,15 @@ public:
 
 private:
     static bool plainGet(Engine &engine, Context &context, const QString &name, Value &out);
+    // "path:name" and "path.name" split at the last colon or dot.
     static bool splitPath(const QString &name, QString *path, QString *variable);
+    // One name of a path from `at`: "..", a child clip, else (the first
+    // name of a relative path) a variable or (later) a property.
+    static Object *step(Engine &engine, Context &context, Object *at, const QString &name, bool first);
+    // What lies between two slashes: a child's whole name, else names
+    // parted by colons, else by dots.
+    static Object *chunk(Engine &engine, Context &context, Object *at, const QString &text, bool first,
+                         bool last);
 };
 
 } // namespace swf::script
