@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace swf::script {
@@ -93,6 +95,14 @@ QString numberToString(double n)
         return QString::number(qint64(n));
     char buffer[40];
     std::snprintf(buffer, sizeof buffer, "%.15g", n);
+    // Rounding the largest numbers up would write a number that is not
+    // there (it reads back as Infinity): their digits are cut instead.
+    if (std::isinf(std::strtod(buffer, nullptr))) {
+        char longer[40];
+        std::snprintf(longer, sizeof longer, "%.16e", n);
+        const char *e = std::strchr(longer, 'e');
+        std::snprintf(buffer, sizeof buffer, "%.16s%s", longer, e ? e : "");
+    }
     QString text = QString::fromLatin1(buffer);
     // "1e-05" is written "1e-5".
     const int e = text.indexOf(u'e');

@@ -1074,10 +1074,9 @@ void Interpreter::actionSetTarget(Context &c, const Value &path)
         return;
     }
     MovieClipObject *target = nullptr;
-    if (Object *o = path.object()) {
-        target = o->asMovieClip() ? o->asMovieClip()->resolve(m_engine) : nullptr;
-    } else {
-        // Paths count from the code's own timeline, not the last target.
+    {
+        // Clips given are taken by their path, as text; paths count from
+        // the code's own timeline, not the last target.
         MovieClipObject *current = c.target;
         c.target = c.origin;
         Object *found = Variables::resolvePath(m_engine, c, m_engine.toString(path));

@@ -338,7 +338,7 @@ void installMovieClip(Engine &engine, Engine::Prototypes &prototypes)
         {"play", play}, {"stop", stop}, {"nextFrame", nextFrame}, {"prevFrame", prevFrame},
         {"gotoAndPlay", gotoAndPlay}, {"gotoAndStop", gotoAndStop},
         {"duplicateMovieClip", duplicateMovieClip}, {"attachMovie", attachMovie},
-        {"removeMovieClip", removeMovieClip}, {"swapDepths", swapDepths}, {"getDepth", getDepth},
+        {"removeMovieClip", removeMovieClip}, {"swapDepths", swapDepths},
         {"hitTest", hitTest}, {"getBounds", getBounds}, {"localToGlobal", localToGlobal},
         {"globalToLocal", globalToLocal}, {"startDrag", startDrag}, {"stopDrag", stopDrag},
         {"getBytesLoaded", bytes}, {"getBytesTotal", bytes}, {"getURL", nothing},
@@ -347,8 +347,10 @@ void installMovieClip(Engine &engine, Engine::Prototypes &prototypes)
     };
     for (const auto &[name, code] : methods)
         engine.method(p, str(name), code);
-    if (engine.version() >= 6)
+    if (engine.version() >= 6) {
         engine.method(p, str("createEmptyMovieClip"), createEmptyMovieClip);
+        engine.method(p, str("getDepth"), getDepth);
+    }
     if (engine.version() >= 7) {
         engine.method(p, str("getNextHighestDepth"), getNextHighestDepth);
         engine.method(p, str("getInstanceAtDepth"), getInstanceAtDepth);

@@ -9,6 +9,10 @@ namespace swf::script {
 
 namespace {
 
+// The longest name in a path: the players read longer ones as this many
+// characters, then a name made of the rest.
+constexpr int MaxName = 127;
+
 bool is(const QString &name, const char *literal)
 {
     return name.compare(QLatin1String(literal), Qt::CaseInsensitive) == 0;
@@ -71,17 +75,14 @@ bool Variables::plainGet(Engine &engine, Context &context, const QString &name, 
             return true;
         }
     }
-    // tellTarget makes the target's variables the first a name finds;
+    // tellTarget puts the target's variables in place of the timeline's;
     // functions defined meanwhile keep the code's own timeline.
-    if (context.topLevel && context.target != context.origin) {
-        if (Object *o = targetObject(engine, context); o && o->has(engine, name)) {
-            out = o->get(engine, name);
-            return true;
-        }
-    }
+    Object *target = context.target != context.origin ? targetObject(engine, context) : nullptr;
     for (Scope *s = context.scope; s; s = s->parent()) {
         Object *o = s->object();
-        if (MovieClipObject *clip = o ? o->asMovieClip() : nullptr)
+        if (target && o == context.origin)
+            o = target;
+        else if (MovieClipObject *clip = o ? o->asMovieClip() : nullptr)
             o = clip->resolve(engine);
         if (o && o->has(engine, name)) {
             out = o->get(engine, name);
@@ -96,9 +97,24 @@ Value Variables::get(Engine &engine, Context &context, const QString &name)
     if (name.contains(u'/') || name.contains(u':') || name.contains(u'.')) {
         QString path, variable;
         if (!splitPath(name, &path, &variable)) {
-            // A path alone names a clip.
-            Object *at = resolvePath(engine, context, path);
-            return at && at->asMovieClip() ? Value(at) : Value();
+            // A path alone names a clip, found from the target whatever
+            // the `with` objects say, else it is a variable's name.
+            Object *at = nullptr;
+            {
+                struct WithsAside
+                {
+                    std::vector<Object *> &withs;
+                    std::vector<Object *> saved;
+                    ~WithsAside() { withs.swap(saved); }
+                } aside{context.withs, {}};
+                aside.withs.swap(aside.saved);
+                at = resolvePath(engine, context, path);
+            }
+            if (at && at->asMovieClip())
+                return Value(at);
+            Value out;
+            plainGet(engine, context, name, out);
+            return out;
         }
         if (path.isEmpty() || variable.isEmpty())
             return {};
@@ -114,22 +130,24 @@ Value Variables::get(Engine &engine, Context &context, const QString &name)
 
 Object *Variables::timelineOf(Engine &engine, Context &context)
 {
-    if (!context.topLevel && context.callee && context.callee->timeline) {
-        if (MovieClipObject *o = context.callee->timeline->resolve(engine))
-            return o;
-    }
-    return targetObject(engine, context);
+    // A function's own target is the timeline it was defined on.
+    if (Object *o = targetObject(engine, context))
+        return o;
+    return context.origin ? context.origin->resolve(engine) : nullptr;
 }
 
 void Variables::set(Engine &engine, Context &context, const QString &name, const Value &value)
 {
     if (name.contains(u'/') || name.contains(u':') || name.contains(u'.')) {
         QString path, variable;
-        if (!splitPath(name, &path, &variable) || path.isEmpty() || variable.isEmpty())
+        if (splitPath(name, &path, &variable)) {
+            if (path.isEmpty() || variable.isEmpty())
+                return;
+            if (Object *at = resolvePath(engine, context, path))
+                engine.setMember(Value(at), Value(variable), value);
             return;
-        if (Object *at = resolvePath(engine, context, path))
-            engine.setMember(Value(at), Value(variable), value);
-        return;
+        }
+        // Slashes alone make a variable of that name.
     }
     for (auto it = context.withs.rbegin(); it != context.withs.rend(); ++it) {
         Object *o = *it;
@@ -143,18 +161,15 @@ void Variables::set(Engine &engine, Context &context, const QString &name, const
             return;
         }
     }
-    if (context.topLevel && context.target != context.origin) {
-        if (Object *o = targetObject(engine, context)) {
-            o->set(engine, name, value);
-            return;
-        }
-    }
+    Object *target = context.target != context.origin ? targetObject(engine, context) : nullptr;
     for (Scope *s = context.scope; s; s = s->parent()) {
         Object *o = s->object();
         // Assignments never make or change globals by a plain name.
         if (!o || o == engine.global())
             continue;
-        if (MovieClipObject *clip = o->asMovieClip())
+        if (target && o == context.origin)
+            o = target;
+        else if (MovieClipObject *clip = o->asMovieClip())
             o = clip->resolve(engine);
         if (o && o->has(engine, name)) {
             o->set(engine, name, value);
@@ -198,11 +213,35 @@ bool Variables::remove(Engine &engine, Context &context, const QString &name)
     return false;
 }
 
+Object *Variables::fromWiths(Engine &engine, Context &context, const QString &name)
+{
+    // A relative path starts from the innermost `with` object that has
+    // the name, as a child clip or a property.
+    for (auto it = context.withs.rbegin(); it != context.withs.rend(); ++it) {
+        Object *o = *it;
+        if (MovieClipObject *w = o->asMovieClip()) {
+            w = w->resolve(engine);
+            if (!w)
+                continue;
+            if (MovieClipObject *child = w->childObject(engine, name))
+                return child;
+            o = w;
+        }
+        if (o->has(engine, name))
+            return o->get(engine, name).object();
+    }
+    return nullptr;
+}
+
 Object *Variables::step(Engine &engine, Context &context, Object *at, const QString &name, bool first)
 {
     MovieClipObject *clip = at && at->asMovieClip() ? at->asMovieClip()->resolve(engine) : nullptr;
     if (name == u"..")
         return clip ? clip->parentObject(engine) : nullptr;
+    if (first) {
+        if (Object *o = fromWiths(engine, context, name))
+            return o;
+    }
     if (clip) {
         if (MovieClipObject *child = clip->childObject(engine, name))
             return child;
@@ -221,6 +260,10 @@ Object *Variables::chunk(Engine &engine, Context &context, Object *at, const QSt
 {
     if (text == u"..")
         return step(engine, context, at, text, first);
+    if (first) {
+        if (Object *o = fromWiths(engine, context, text))
+            return o;
+    }
     if (MovieClipObject *clip = at && at->asMovieClip() ? at->asMovieClip()->resolve(engine) : nullptr) {
         if (MovieClipObject *child = clip->childObject(engine, text))
             return child;
@@ -270,7 +313,9 @@ Object *Variables::chunk(Engine &engine, Context &context, Object *at, const QSt
                 return nullptr;
             continue;
         }
-        const bool dotEnds = i + 1 < parts.size() ? !parts.at(i + 1).isEmpty() : last;
+        bool dotEnds = i + 1 == parts.size() && last;
+        for (int j = i + 1; j < parts.size() && !dotEnds; ++j)
+            dotEnds = !parts.at(j).isEmpty();
         at = dottedPart(part, opening, first && !named, dotEnds);
         named = true;
         // Dots part no names once ".." went up.
@@ -294,7 +339,11 @@ Object *Variables::resolvePath(Engine &engine, Context &context, const QString &
     }
     if (rest.isEmpty())
         return at;
-    const QStringList chunks = rest.split(u'/');
+    QStringList chunks;
+    for (const QString &text : rest.split(u'/')) {
+        for (int from = 0; from < text.size() || from == 0; from += MaxName)
+            chunks.append(text.mid(from, MaxName));
+    }
     for (int i = 0; i < chunks.size(); ++i) {
         const QString &text = chunks.at(i);
         if (text.isEmpty()) {

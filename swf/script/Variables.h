@@ -36,6 +36,7 @@ private:
     static bool splitPath(const QString &name, QString *path, QString *variable);
     // One name of a path from `at`: "..", a child clip, else (the first
     // name of a relative path) a variable or (later) a property.
+    static Object *fromWiths(Engine &engine, Context &context, const QString &name);
     static Object *step(Engine &engine, Context &context, Object *at, const QString &name, bool first);
     // What lies between two slashes: a child's whole name, else names
     // parted by colons, else by dots.
