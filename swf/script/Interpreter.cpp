@@ -174,8 +174,12 @@ Value Interpreter::call(ScriptFunction *f, const Value &thisValue, const std::ve
         arguments->elements().push_back(v);
     arguments->define(m_engine, QStringLiteral("callee"), Value(f));
 
+    // A function's `this` is a variable of its activation, which a
+    // parameter of that name hides.
+    activation->define(m_engine, QStringLiteral("this"), thisValue, 0);
     if (f->twoStyle) {
-        c.registers.resize(std::size_t(std::max(f->registerCount, 1)));
+        // No count asked for means the four registers of version 5.
+        c.registers.resize(std::size_t(f->registerCount > 0 ? f->registerCount : 4));
         std::size_t reg = 1;
         auto preload = [&](const Value &v) {
             if (reg < c.registers.size())
@@ -183,11 +187,14 @@ Value Interpreter::call(ScriptFunction *f, const Value &thisValue, const std::ve
             ++reg;
         };
         MovieClipObject *timeline = f->timeline ? f->timeline->resolve(m_engine) : nullptr;
-        if (f->flags & ScriptFunction::PreloadThis)
+        // A suppressed `this` is not preloaded; arguments and super are,
+        // and are no variables then.
+        const unsigned flags = f->flags;
+        if ((flags & ScriptFunction::PreloadThis) && !(flags & ScriptFunction::SuppressThis))
             preload(thisValue);
-        if (f->flags & ScriptFunction::PreloadArguments)
+        if (flags & ScriptFunction::PreloadArguments)
             preload(arguments);
-        if (f->flags & ScriptFunction::PreloadSuper)
+        if (flags & ScriptFunction::PreloadSuper)
             preload(superObject);
         if (f->flags & ScriptFunction::PreloadRoot)
             preload(m_engine.clipObject(m_engine.root()));
@@ -197,9 +204,10 @@ Value Interpreter::call(ScriptFunction *f, const Value &thisValue, const std::ve
         }
         if (f->flags & ScriptFunction::PreloadGlobal)
             preload(m_engine.global());
-        if (!(f->flags & (ScriptFunction::PreloadArguments | ScriptFunction::SuppressArguments)))
+        // What no register holds stays a variable.
+        if (!(flags & (ScriptFunction::PreloadArguments | ScriptFunction::SuppressArguments)))
             activation->define(m_engine, QStringLiteral("arguments"), Value(arguments), 0);
-        if (!(f->flags & (ScriptFunction::PreloadSuper | ScriptFunction::SuppressSuper)) && superObject)
+        if (!(flags & (ScriptFunction::PreloadSuper | ScriptFunction::SuppressSuper)) && superObject)
             activation->define(m_engine, QStringLiteral("super"), Value(superObject), 0);
     } else {
         c.registers.resize(4);
@@ -989,15 +997,16 @@ void Interpreter::actionCallFunction(Context &c)
 {
     const QString name = m_engine.toString(pop(c));
     std::vector<Value> args = popArguments(c);
-    const Value function = Variables::get(m_engine, c, name);
+    Object *holder = nullptr;
+    const Value function = Variables::get(m_engine, c, name, &holder);
     FunctionObject *f = function.object() ? function.object()->asFunction() : nullptr;
     if (!f) {
         push(c, Value());
         return;
     }
-    // A plain call runs with the caller's timeline as `this`.
-    MovieClipObject *target = c.target ? c.target->resolve(m_engine) : nullptr;
-    push(c, m_engine.call(f, target ? Value(target) : Value(), args));
+    // A plain call runs with the object it found the function on as
+    // `this`: the timeline, or the activation of the function around.
+    push(c, m_engine.call(f, holder && holder != m_engine.global() ? Value(holder) : Value(), args));
 }
 
 void Interpreter::actionCallMethod(Context &c)

@@ -49,9 +49,10 @@ bool Variables::splitPath(const QString &name, QString *path, QString *variable)
     return true;
 }
 
-bool Variables::plainGet(Engine &engine, Context &context, const QString &name, Value &out)
+bool Variables::plainGet(Engine &engine, Context &context, const QString &name, Value &out,
+                         Object **holder)
 {
-    if (is(name, "this")) {
+    if (context.topLevel && is(name, "this")) {
         out = context.thisValue;
         return true;
     }
@@ -72,6 +73,8 @@ bool Variables::plainGet(Engine &engine, Context &context, const QString &name, 
         }
         if (o->has(engine, name)) {
             out = o->get(engine, name);
+            if (holder)
+                *holder = o;
             return true;
         }
     }
@@ -86,13 +89,15 @@ bool Variables::plainGet(Engine &engine, Context &context, const QString &name, 
             o = clip->resolve(engine);
         if (o && o->has(engine, name)) {
             out = o->get(engine, name);
+            if (holder)
+                *holder = o;
             return true;
         }
     }
     return false;
 }
 
-Value Variables::get(Engine &engine, Context &context, const QString &name)
+Value Variables::get(Engine &engine, Context &context, const QString &name, Object **holder)
 {
     if (name.contains(u'/') || name.contains(u':') || name.contains(u'.')) {
         QString path, variable;
@@ -121,10 +126,12 @@ Value Variables::get(Engine &engine, Context &context, const QString &name)
         Object *at = resolvePath(engine, context, path);
         if (!at)
             return {};
+        if (holder)
+            *holder = at;
         return engine.getMember(Value(at), Value(variable));
     }
     Value out;
-    plainGet(engine, context, name, out);
+    plainGet(engine, context, name, out, holder);
     return out;
 }
 

@@ -15,7 +15,8 @@ struct Context;
 class Variables
 {
 public:
-    static Value get(Engine &engine, Context &context, const QString &name);
+    // `holder`, when given, learns the object the name was found on.
+    static Value get(Engine &engine, Context &context, const QString &name, Object **holder = nullptr);
     static void set(Engine &engine, Context &context, const QString &name, const Value &value);
     // `var name = value`: a function's local, else a variable of the timeline.
     static void defineLocal(Engine &engine, Context &context, const QString &name, const Value &value);
@@ -31,7 +32,8 @@ public:
     static Object *timelineOf(Engine &engine, Context &context);
 
 private:
-    static bool plainGet(Engine &engine, Context &context, const QString &name, Value &out);
+    static bool plainGet(Engine &engine, Context &context, const QString &name, Value &out,
+                         Object **holder = nullptr);
     // "path:name" and "path.name" split at the last colon or dot.
     static bool splitPath(const QString &name, QString *path, QString *variable);
     // One name of a path from `at`: "..", a child clip, else (the first
