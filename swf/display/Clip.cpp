@@ -285,6 +285,7 @@ void Clip::release(std::map<int, DisplayObject>::iterator it)
         clip.m_depth = -1 - depth;
         clip.m_awaitingUnload = true;
         clip.markRemoved();
+        clip.keepUnloading();
         queueUnloads(clip);
         m_objects.emplace(-1 - depth, std::move(moved));
         return;
@@ -293,6 +294,26 @@ void Clip::release(std::map<int, DisplayObject>::iterator it)
         object.clip->markRemoved();
     m_world.liveObjects -= 1;
     m_objects.erase(it);
+}
+
+void Clip::keepUnloading()
+{
+    // A clip with an unload handler waits whole; in one without, only the
+    // clips with handlers (of their own or below) wait, the others go.
+    if (m_world.listener->hasUnloadHandler(*this))
+        return;
+    for (auto it = m_objects.begin(); it != m_objects.end();) {
+        Clip *child = it->second.clip.get();
+        if (child && !child->isButton()) {
+            if (!m_world.listener->keepsForUnload(*child)) {
+                m_world.liveObjects -= 1 + int(it->second.beneath.size());
+                it = m_objects.erase(it);
+                continue;
+            }
+            child->keepUnloading();
+        }
+        ++it;
+    }
 }
 
 void Clip::finishUnload()
@@ -512,7 +533,8 @@ Clip *Clip::placeByScript(int depth, int characterId, const Timeline *timeline, 
 bool Clip::removeByScript()
 {
     const int scriptDepth = m_depth - DepthOffset;
-    if (!m_parent || m_awaitingUnload || scriptDepth < 0 || scriptDepth > MaxScriptDepth)
+    // Clips in one waiting for its unload handlers stay as they are.
+    if (!m_parent || m_removed || scriptDepth < 0 || scriptDepth > MaxScriptDepth)
         return false;
     m_parent->removeAt(m_depth);
     return true;
@@ -571,9 +593,8 @@ void Clip::apply(const DisplayCommand &command)
             object = create(command.depth, *command.characterId);
         }
     } else if (it == m_objects.end()) {
-        if (!command.characterId)
-            return;
-        object = create(command.depth, *command.characterId);
+        // A move finds nothing to move at an empty depth, character or not.
+        return;
     } else {
         object = &it->second;
         if (command.characterId && *command.characterId != object->characterId) {

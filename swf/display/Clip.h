@@ -151,6 +151,7 @@ private:
                         const ClipEventList &events);
     void release(std::map<int, DisplayObject>::iterator it);
     void markRemoved();
+    void keepUnloading();
     void queueUnloads(Clip &clip);
 
     ClipWorld &m_world;

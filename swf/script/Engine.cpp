@@ -592,16 +592,25 @@ void Engine::collectGarbage(bool force)
         stop("memory");
 }
 
-bool Engine::wantsUnload(Clip &clip, int depth)
+bool Engine::hasUnloadHandler(Clip &clip)
 {
     if (hasClipEvent(clip, ClipEvent::Unload))
         return true;
-    if (m_version >= 6) {
-        Object *o = clip.scriptObject();
-        const QString name = QStringLiteral("onUnload");
-        if (o ? o->has(*this, name) : m_prototypes.movieClip->has(*this, name))
-            return true;
+    if (m_version < 6)
+        return false;
+    Object *o = clip.scriptObject();
+    const QString name = QStringLiteral("onUnload");
+    try {
+        return o ? o->has(*this, name) : m_prototypes.movieClip->has(*this, name);
+    } catch (...) {
+        return false;
     }
+}
+
+bool Engine::wantsUnload(Clip &clip, int depth)
+{
+    if (hasUnloadHandler(clip))
+        return true;
     if (depth > ClipWorld::MaxNesting)
         return false;
     for (const auto &[key, object] : clip.objects()) {
@@ -640,7 +649,8 @@ void Engine::queueEnterFrame(Clip &clip)
 MovieClipObject *Engine::duplicateClip(MovieClipObject *source, const QString &name, double depth)
 {
     Clip *clip = source->clip();
-    if (!clip || !clip->parent() || !(depth >= -Clip::DepthOffset) || depth > 2130690045.0)
+    if (!clip || !clip->parent() || !(depth >= -2147483648.0 + Clip::DepthOffset)
+        || depth > 2147483647.0 - Clip::DepthOffset)
         return nullptr;
     chargeClip();
     Clip *made = clip->duplicate(name, int(depth) + Clip::DepthOffset);

@@ -173,6 +173,7 @@ public:
     // ClipListener.
     void clipCreated(Clip &clip) override;
     bool keepsForUnload(Clip &clip) override;
+    bool hasUnloadHandler(Clip &clip) override;
 
 private:
     void setupBuiltins();

@@ -76,7 +76,7 @@ Value gotoAndStop(NativeCall &call)
 bool depthKey(Engine &e, const Value &v, int *key)
 {
     const double d = e.toNumber(v);
-    if (!std::isfinite(d) || d < -16384 || d > 2130690045.0)
+    if (!std::isfinite(d) || d < -2147483648.0 + Clip::DepthOffset || d > 2147483647.0 - Clip::DepthOffset)
         return false;
     *key = int(d) + Clip::DepthOffset;
     return true;
@@ -120,11 +120,12 @@ Value attachMovie(NativeCall &call)
         return {};
     MovieClipObject *o = e.clipObject(made);
     copyProperties(e, call.arg(3), o);
-    // A class given by registerClass constructs the new clip.
+    e.startScriptClip(*made, false);
+    // A class given by registerClass constructs the clip, its first frame
+    // in place.
     const Value cls = e.registeredClasses()->get(e, QString::number(id));
     if (FunctionObject *f = functionOf(cls))
         e.call(f, Value(o), {});
-    e.startScriptClip(*made, false);
     return o;
 }
 
@@ -338,7 +339,8 @@ void installMovieClip(Engine &engine, Engine::Prototypes &prototypes)
         {"play", play}, {"stop", stop}, {"nextFrame", nextFrame}, {"prevFrame", prevFrame},
         {"gotoAndPlay", gotoAndPlay}, {"gotoAndStop", gotoAndStop},
         {"duplicateMovieClip", duplicateMovieClip}, {"attachMovie", attachMovie},
-        {"removeMovieClip", removeMovieClip}, {"swapDepths", swapDepths},
+        {"removeMovieClip", removeMovieClip}, {"swapDepths", swapDepths}, {"getDepth", getDepth},
+        {"createEmptyMovieClip", createEmptyMovieClip},
         {"hitTest", hitTest}, {"getBounds", getBounds}, {"localToGlobal", localToGlobal},
         {"globalToLocal", globalToLocal}, {"startDrag", startDrag}, {"stopDrag", stopDrag},
         {"getBytesLoaded", bytes}, {"getBytesTotal", bytes}, {"getURL", nothing},
@@ -347,10 +349,6 @@ void installMovieClip(Engine &engine, Engine::Prototypes &prototypes)
     };
     for (const auto &[name, code] : methods)
         engine.method(p, str(name), code);
-    if (engine.version() >= 6) {
-        engine.method(p, str("createEmptyMovieClip"), createEmptyMovieClip);
-        engine.method(p, str("getDepth"), getDepth);
-    }
     if (engine.version() >= 7) {
         engine.method(p, str("getNextHighestDepth"), getNextHighestDepth);
         engine.method(p, str("getInstanceAtDepth"), getInstanceAtDepth);
