@@ -3,7 +3,6 @@
 #include "script/Conversions.h"
 
 #include <QDateTime>
-#include <QTimeZone>
 #include <cmath>
 #include <limits>
 
@@ -25,11 +24,79 @@ enum Field { Year, Month, Day, Hours, Minutes, Seconds, Milliseconds, WeekDay, F
 
 DateObject *date(NativeCall &call) { return self<DateObject>(call); }
 
-QDateTime toDateTime(double ms, bool utc)
+// The calendar in milliseconds from 1970, in doubles as the players
+// count it: dates far outside any clock's range still have fields.
+constexpr double MsPerDay = 86400000.0;
+
+double positiveModulo(double a, double b)
 {
-    const QDateTime t = QDateTime::fromMSecsSinceEpoch(qint64(std::floor(ms)), Qt::UTC);
-    return utc ? t : t.toLocalTime();
+    const double r = std::fmod(a, b);
+    return r < 0 ? r + b : r;
 }
+
+double dayFromYear(double y)
+{
+    return 365 * (y - 1970) + std::floor((y - 1969) / 4) - std::floor((y - 1901) / 100)
+        + std::floor((y - 1601) / 400);
+}
+
+bool leapYear(double y)
+{
+    return std::fmod(y, 4) == 0 && (std::fmod(y, 100) != 0 || std::fmod(y, 400) == 0);
+}
+
+double yearFromTime(double t)
+{
+    double y = std::floor(t / (MsPerDay * 365.2425)) + 1970;
+    while (dayFromYear(y) * MsPerDay > t)
+        --y;
+    while (dayFromYear(y + 1) * MsPerDay <= t)
+        ++y;
+    return y;
+}
+
+// Days before each month, in a common year.
+const int MonthStart[13] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
+
+int monthStart(int month, bool leap)
+{
+    return MonthStart[month] + (leap && month >= 2 ? 1 : 0);
+}
+
+struct Fields
+{
+    double year, month, day, hours, minutes, seconds, ms, weekDay;
+};
+
+Fields fieldsOf(double t)
+{
+    Fields f;
+    f.year = yearFromTime(t);
+    const double dayInYear = std::floor(t / MsPerDay) - dayFromYear(f.year);
+    const bool leap = leapYear(f.year);
+    int m = 0;
+    while (m < 11 && dayInYear >= monthStart(m + 1, leap))
+        ++m;
+    f.month = m;
+    f.day = dayInYear - monthStart(m, leap) + 1;
+    const double inDay = positiveModulo(t, MsPerDay);
+    f.hours = std::floor(inDay / 3600000);
+    f.minutes = std::floor(positiveModulo(inDay, 3600000) / 60000);
+    f.seconds = std::floor(positiveModulo(inDay, 60000) / 1000);
+    f.ms = positiveModulo(inDay, 1000);
+    f.weekDay = positiveModulo(std::floor(t / MsPerDay) + 4, 7);
+    return f;
+}
+
+// The local time zone's distance from UTC at a time, in milliseconds.
+double localOffset(double utc)
+{
+    const double clamped = std::clamp(std::isfinite(utc) ? utc : 0.0, -8.64e15, 8.64e15);
+    return QDateTime::fromMSecsSinceEpoch(qint64(clamped), Qt::UTC).toLocalTime().offsetFromUtc() * 1000.0;
+}
+
+double toLocal(double t, bool utc) { return utc ? t : t + localOffset(t); }
+double fromLocal(double t, bool utc) { return utc ? t : t - localOffset(t - localOffset(t)); }
 
 // Milliseconds from the fields of a date, in local time or UTC; months
 // and days past their ranges carry over as Date does.
@@ -39,17 +106,15 @@ double fromFields(double year, double month, double day, double h, double m, dou
         if (!std::isfinite(v))
             return NaN;
     }
+    year = std::trunc(year);
     if (year >= 0 && year <= 99)
         year += 1900;
-    const double whole = std::floor(month / 12);
-    const int y = int(std::clamp(year + whole, -270000.0, 270000.0));
-    const int mo = int(month - whole * 12);
-    const QDate first(y, mo + 1, 1);
-    if (!first.isValid())
-        return NaN;
-    const QDateTime base(first, QTime(0, 0), utc ? Qt::UTC : Qt::LocalTime);
-    return double(base.toMSecsSinceEpoch()) + (day - 1) * 86400000.0 + h * 3600000.0 + m * 60000.0
-        + s * 1000.0 + ms;
+    const double y = year + std::floor(std::trunc(month) / 12);
+    const int mn = int(positiveModulo(std::trunc(month), 12));
+    const double days = dayFromYear(y) + monthStart(mn, leapYear(y)) + std::trunc(day) - 1;
+    const double t = days * MsPerDay + std::trunc(h) * 3600000 + std::trunc(m) * 60000
+        + std::trunc(s) * 1000 + std::trunc(ms);
+    return fromLocal(t, utc);
 }
 
 double argument(NativeCall &call, std::size_t i, double otherwise)
@@ -75,18 +140,21 @@ QString text(double time)
 {
     if (!std::isfinite(time))
         return QStringLiteral("Invalid Date");
-    const QDateTime t = toDateTime(time, false);
-    const int offset = t.offsetFromUtc() / 60;
-    const QLocale c = QLocale::c();
-    return QStringLiteral("%1 %2 %3 %4 GMT%5%6%7 %8")
-        .arg(c.dayName(t.date().dayOfWeek(), QLocale::ShortFormat),
-             c.monthName(t.date().month(), QLocale::ShortFormat))
-        .arg(t.date().day())
-        .arg(t.time().toString(QStringLiteral("HH:mm:ss")))
+    static const char *const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char *const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const int offset = int(localOffset(time) / 60000);
+    const Fields f = fieldsOf(toLocal(time, false));
+    return QStringLiteral("%1 %2 %3 %4:%5:%6 GMT%7%8%9 %10")
+        .arg(str(days[int(f.weekDay)]), str(months[int(f.month)]))
+        .arg(int(f.day))
+        .arg(int(f.hours), 2, 10, QLatin1Char('0'))
+        .arg(int(f.minutes), 2, 10, QLatin1Char('0'))
+        .arg(int(f.seconds), 2, 10, QLatin1Char('0'))
         .arg(QString(QChar(offset < 0 ? u'-' : u'+')))
         .arg(std::abs(offset) / 60, 2, 10, QLatin1Char('0'))
         .arg(std::abs(offset) % 60, 2, 10, QLatin1Char('0'))
-        .arg(t.date().year());
+        .arg(f.year, 0, 'f', 0);
 }
 
 Value dateCall(NativeCall &)
@@ -123,17 +191,17 @@ Value getField(NativeCall &call)
         return {};
     if (!std::isfinite(d->time))
         return NaN;
-    const QDateTime t = toDateTime(d->time, call.data >= 16);
+    const Fields f = fieldsOf(toLocal(d->time, call.data >= 16));
     switch (call.data % 16) {
-    case Year: return t.date().year() - 1900;
-    case FullYear: return t.date().year();
-    case Month: return t.date().month() - 1;
-    case Day: return t.date().day();
-    case WeekDay: return t.date().dayOfWeek() % 7;
-    case Hours: return t.time().hour();
-    case Minutes: return t.time().minute();
-    case Seconds: return t.time().second();
-    case Milliseconds: return t.time().msec();
+    case Year: return f.year - 1900;
+    case FullYear: return f.year;
+    case Month: return f.month;
+    case Day: return f.day;
+    case WeekDay: return f.weekDay;
+    case Hours: return f.hours;
+    case Minutes: return f.minutes;
+    case Seconds: return f.seconds;
+    case Milliseconds: return f.ms;
     default: return {};
     }
 }
@@ -145,10 +213,8 @@ Value setField(NativeCall &call)
     if (!d)
         return {};
     const bool utc = call.data >= 16;
-    const QDateTime t = toDateTime(std::isfinite(d->time) ? d->time : 0, utc);
-    double f[7] = {double(t.date().year()), double(t.date().month() - 1), double(t.date().day()),
-                   double(t.time().hour()), double(t.time().minute()), double(t.time().second()),
-                   double(t.time().msec())};
+    const Fields now = fieldsOf(toLocal(std::isfinite(d->time) ? d->time : 0, utc));
+    double f[7] = {now.year, now.month, now.day, now.hours, now.minutes, now.seconds, now.ms};
     const int field = call.data % 16;
     const int at = field == FullYear ? 0 : field;
     for (std::size_t i = 0; i < call.count() && at + int(i) < 7; ++i)
@@ -164,7 +230,7 @@ Value getTimezoneOffset(NativeCall &call)
     DateObject *d = date(call);
     if (!d || !std::isfinite(d->time))
         return NaN;
-    return -toDateTime(d->time, false).offsetFromUtc() / 60;
+    return -localOffset(d->time) / 60000;
 }
 
 Value utcFunction(NativeCall &call)

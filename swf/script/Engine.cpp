@@ -81,7 +81,8 @@ void Engine::setupBuiltins()
     // Object.prototype and Function.prototype come first: every other
     // built-in hangs from them.
     m_prototypes.object = m_heap.make<Object>(nullptr);
-    m_prototypes.function = m_heap.make<Object>(m_prototypes.object);
+    // Functions of version 5 inherit nothing: not even toString.
+    m_prototypes.function = m_heap.make<Object>(m_version >= 6 ? m_prototypes.object : nullptr);
     m_global = m_heap.make<Object>(m_prototypes.object);
     m_registered = m_heap.make<Object>(nullptr);
     builtins::installObject(*this, m_prototypes);
@@ -214,7 +215,15 @@ Value Engine::toPrimitive(const Value &value, Hint hint)
         if (!function)
             return false;
         called = true;
-        out = call(function, value, {});
+        try {
+            out = call(function, value, {});
+        } catch (const LimitReached &limit) {
+            // A conversion calling itself over and over ends as one whose
+            // method gave an object back.
+            if (!limit.recursion)
+                throw;
+            return false;
+        }
         // A clip given back stands for its path.
         return !out.isObject() || out.object()->asMovieClip();
     };
@@ -532,7 +541,7 @@ void Engine::enterCall()
 {
     if (++m_callDepth > m_recursionLimit) {
         --m_callDepth;
-        throw LimitReached{"recursion"};
+        throw LimitReached{"recursion", true};
     }
 }
 

@@ -10,6 +10,7 @@ namespace swf::script {
 struct LimitReached
 {
     const char *what;
+    bool recursion = false;          // calls nested too deep, a bound a conversion survives
 };
 
 // A script's `throw`, on its way to a `catch`.
