@@ -84,6 +84,7 @@ set(SWF_SOURCES
     script/ScriptFunction.cpp script/ScriptFunction.h
     script/ScriptHost.h
     script/Value.h
+    script/TextFieldObject.cpp script/TextFieldObject.h
     script/Variables.cpp script/Variables.h
     script/WrapperObject.cpp script/WrapperObject.h
     script/Builtins.h

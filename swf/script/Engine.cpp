@@ -97,6 +97,7 @@ void Engine::setupBuiltins()
     builtins::installMovieClip(*this, m_prototypes);
     builtins::installColor(*this, m_prototypes);
     builtins::installInput(*this);
+    builtins::installTextField(*this, m_prototypes);
 }
 
 Object *Engine::newObject()
@@ -568,7 +569,8 @@ void Engine::traceRoots(Tracer &tracer)
     tracer.mark(m_registered);
     for (Object *p : {m_prototypes.object, m_prototypes.function, m_prototypes.array,
                       m_prototypes.string, m_prototypes.number, m_prototypes.boolean,
-                      m_prototypes.movieClip, m_prototypes.color, m_prototypes.error})
+                      m_prototypes.movieClip, m_prototypes.color, m_prototypes.error,
+                      m_prototypes.textField})
         tracer.mark(p);
     for (const Interval &i : m_intervals) {
         tracer.mark(i.function);

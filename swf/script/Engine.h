@@ -58,6 +58,7 @@ public:
         Object *movieClip = nullptr;
         Object *color = nullptr;
         Object *error = nullptr;
+        Object *textField = nullptr;
     };
     const Prototypes &prototypes() const { return m_prototypes; }
     Object *global() const { return m_global; }

@@ -6,6 +6,7 @@
 #include "script/Conversions.h"
 #include "script/MovieClipObject.h"
 #include "script/ScriptHost.h"
+#include "script/TextFieldObject.h"
 
 #include <cmath>
 
@@ -145,10 +146,27 @@ Value createEmptyMovieClip(NativeCall &call)
     return o;
 }
 
+// createTextField(name, depth, x, y, width, height): the field is a
+// property of the clip under its name.
+Value createTextField(NativeCall &call)
+{
+    MovieClipObject *m = clipObject(call);
+    Engine &e = call.engine;
+    if (!m || call.count() < 6 || !e.prototypes().textField)
+        return {};
+    const QString name = e.toString(call.arg(0));
+    auto *field = e.heap().make<TextFieldObject>(e.prototypes().textField, m, name,
+                                                 toInt32(e.toNumber(call.arg(1))));
+    m->set(e, name, Value(field));
+    return field;
+}
+
 Value removeMovieClip(NativeCall &call)
 {
     if (Clip *c = clip(call))
         c->removeByScript();
+    else if (auto *field = self<TextFieldObject>(call))
+        field->remove(call.engine);
     return {};
 }
 
@@ -340,7 +358,7 @@ void installMovieClip(Engine &engine, Engine::Prototypes &prototypes)
         {"gotoAndPlay", gotoAndPlay}, {"gotoAndStop", gotoAndStop},
         {"duplicateMovieClip", duplicateMovieClip}, {"attachMovie", attachMovie},
         {"removeMovieClip", removeMovieClip}, {"swapDepths", swapDepths}, {"getDepth", getDepth},
-        {"createEmptyMovieClip", createEmptyMovieClip},
+        {"createEmptyMovieClip", createEmptyMovieClip}, {"createTextField", createTextField},
         {"hitTest", hitTest}, {"getBounds", getBounds}, {"localToGlobal", localToGlobal},
         {"globalToLocal", globalToLocal}, {"startDrag", startDrag}, {"stopDrag", stopDrag},
         {"getBytesLoaded", bytes}, {"getBytesTotal", bytes}, {"getURL", nothing},
