@@ -132,8 +132,12 @@ void Clip::gotoFrame(int frame, bool withActions)
     } else {
         for (int f = m_frame + 1; f < frame; ++f)
             runCommands(f, false);
+        const int before = m_frame;
         m_frame = frame;
-        runCommands(frame, withActions);
+        // A frame broken off by a placement of nothing leaves the timeline
+        // where it was.
+        if (!runCommands(frame, withActions))
+            m_frame = before;
     }
     enterSounds(frame, jumped);
 }
@@ -197,7 +201,7 @@ void Clip::place(int depth, int characterId, const Matrix &matrix, const ColorTr
     }
 }
 
-void Clip::runCommands(int frame, bool withActions)
+bool Clip::runCommands(int frame, bool withActions)
 {
     m_running = frame;
     const Frame &f = m_timeline->frames[std::size_t(frame)];
@@ -224,11 +228,17 @@ void Clip::runCommands(int frame, bool withActions)
         queueUpTo(i);
         if (m_world.overBudget())
             break;
+        const DisplayCommand &command = f.commands[i];
+        // A PlaceObject that neither moves nor names a character ends the
+        // players' reading of the frame there.
+        if (command.kind == DisplayCommand::Kind::Place && !command.move && !command.characterId)
+            return false;
         ++m_world.commandsRun;
         m_runningCommand = i;
-        apply(f.commands[i]);
+        apply(command);
     }
     queueUpTo(f.commands.size() + f.actions.size() + f.initActions.size());
+    return true;
 }
 
 void Clip::queueEvent(ClipWorld::Priority priority, unsigned event)

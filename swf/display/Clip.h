@@ -137,7 +137,9 @@ public:
     void setScriptObject(script::MovieClipObject *object) { m_scriptObject = object; }
 
 private:
-    void runCommands(int frame, bool withActions = true);
+    // Applies a frame's display list tags and queues its actions; false
+    // when a broken tag stopped it.
+    bool runCommands(int frame, bool withActions = true);
     void apply(const DisplayCommand &command);
     DisplayObject *create(int depth, int characterId);
     bool initialise(DisplayObject &object, int characterId, int depth, const ClipEventList &events);
