@@ -179,8 +179,7 @@ double parseInteger(const QString &s, int radix)
 {
     int i = 0;
     // A hexadecimal or octal prefix counts only at the very start.
-    if (s.size() >= 2 && s.at(0) == u'0' && (s.at(1) == u'x' || s.at(1) == u'X')
-        && (radix == 0 || radix == 16 || s.size() > 2)) {
+    if (s.size() >= 2 && s.at(0) == u'0' && (s.at(1) == u'x' || s.at(1) == u'X')) {
         i = 2;
         bool negative = false;
         if (i < s.size() && (s.at(i) == u'-' || s.at(i) == u'+')) {
@@ -197,10 +196,15 @@ double parseInteger(const QString &s, int radix)
         && (s.at(2) == u'x' || s.at(2) == u'X'))
         return NaN;
     if (radix == 0) {
+        // Octal only when the whole text is a zero and octal digits.
         int j = (s.size() > 0 && (s.at(0) == u'-' || s.at(0) == u'+')) ? 1 : 0;
         radix = 10;
-        if (j + 1 < s.size() && s.at(j) == u'0' && digitValue(s.at(j + 1)) < 8) {
-            radix = 8;
+        if (j + 1 < s.size() && s.at(j) == u'0') {
+            bool octal = true;
+            for (int k = j + 1; k < s.size() && octal; ++k)
+                octal = digitValue(s.at(k)) < 8;
+            if (octal)
+                radix = 8;
         }
     }
     if (radix < 2 || radix > 36)

@@ -76,6 +76,8 @@ Value gotoAndStop(NativeCall &call)
 // A script depth as a list key; false when out of the range scripts use.
 bool depthKey(Engine &e, const Value &v, int *key)
 {
+    if (v.isUndefined())
+        return false;
     const double d = e.toNumber(v);
     if (!std::isfinite(d) || d < -2147483648.0 + Clip::DepthOffset || d > 2147483647.0 - Clip::DepthOffset)
         return false;
@@ -357,8 +359,7 @@ void installMovieClip(Engine &engine, Engine::Prototypes &prototypes)
         {"play", play}, {"stop", stop}, {"nextFrame", nextFrame}, {"prevFrame", prevFrame},
         {"gotoAndPlay", gotoAndPlay}, {"gotoAndStop", gotoAndStop},
         {"duplicateMovieClip", duplicateMovieClip}, {"attachMovie", attachMovie},
-        {"removeMovieClip", removeMovieClip}, {"swapDepths", swapDepths}, {"getDepth", getDepth},
-        {"createEmptyMovieClip", createEmptyMovieClip}, {"createTextField", createTextField},
+        {"removeMovieClip", removeMovieClip}, {"swapDepths", swapDepths}, {"createTextField", createTextField},
         {"hitTest", hitTest}, {"getBounds", getBounds}, {"localToGlobal", localToGlobal},
         {"globalToLocal", globalToLocal}, {"startDrag", startDrag}, {"stopDrag", stopDrag},
         {"getBytesLoaded", bytes}, {"getBytesTotal", bytes}, {"getURL", nothing},
@@ -367,10 +368,14 @@ void installMovieClip(Engine &engine, Engine::Prototypes &prototypes)
     };
     for (const auto &[name, code] : methods)
         engine.method(p, str(name), code);
-    if (engine.version() >= 7) {
+    // Methods of later players are hidden from the movies made before them.
+    if (engine.version() >= 6) {
+        engine.method(p, str("createEmptyMovieClip"), createEmptyMovieClip);
+        engine.method(p, str("getDepth"), getDepth);
         engine.method(p, str("getNextHighestDepth"), getNextHighestDepth);
-        engine.method(p, str("getInstanceAtDepth"), getInstanceAtDepth);
     }
+    if (engine.version() >= 7)
+        engine.method(p, str("getInstanceAtDepth"), getInstanceAtDepth);
     engine.global()->define(engine, str("MovieClip"), Value(constructor));
 }
 

@@ -12,6 +12,9 @@ enum Name { Text, HtmlText, Html, Length, None };
 
 Name nameOf(Engine &engine, const QString &name)
 {
+    // Version 5 fields keep what a script sets as plain properties.
+    if (engine.version() < 6)
+        return None;
     if (engine.namesMatch(name, QStringLiteral("text")))
         return Text;
     if (engine.namesMatch(name, QStringLiteral("htmlText")))
@@ -171,8 +174,6 @@ Value textFormat(NativeCall &call)
 
 void installTextField(Engine &engine, Engine::Prototypes &prototypes)
 {
-    if (engine.version() < 6)
-        return;
     Object *p = engine.newObject();
     prototypes.textField = p;
     NativeFunction *constructor = engine.newClass(nothing, nullptr, p);

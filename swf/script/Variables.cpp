@@ -23,13 +23,6 @@ MovieClipObject *rootObject(Engine &engine)
     return engine.root() ? engine.clipObject(engine.root()) : nullptr;
 }
 
-// Version 5 timelines show a name their own variables, properties and
-// clips have, not MovieClip's methods.
-bool timelineHas(Engine &engine, Object *timeline, const QString &name)
-{
-    return engine.version() >= 6 ? timeline->has(engine, name) : timeline->hasOwn(engine, name);
-}
-
 MovieClipObject *targetObject(Engine &engine, Context &context)
 {
     return context.target ? context.target->resolve(engine) : nullptr;
@@ -94,7 +87,7 @@ bool Variables::plainGet(Engine &engine, Context &context, const QString &name, 
             o = target;
         else if (MovieClipObject *clip = o ? o->asMovieClip() : nullptr)
             o = clip->resolve(engine);
-        if (o && (o->asMovieClip() ? timelineHas(engine, o, name) : o->has(engine, name))) {
+        if (o && o->has(engine, name)) {
             out = o->get(engine, name);
             if (holder)
                 *holder = o;

@@ -145,16 +145,15 @@ bool parseClick(const QString &text, Click *click)
 }
 
 // Runs `frames` frames (the first counts as one) and writes every trace,
-// one line each; a "\r" inside a traced text starts a new line too. Stops
+// one line each. A "\r" inside a traced text is written as it is: it ends
+// a line as in old Mac text, and the reference traces keep it so. Stops
 // early when a script asks the player to quit.
 int writeTrace(const QString &output, const QString &input, int frames)
 {
     QString text;
     QString error;
     auto player = swf::Player::load(input, &error, [&text](const QString &line) {
-        QString l = line;
-        l.replace(u'\r', u'\n');
-        text += l + u'\n';
+        text += line + u'\n';
     });
     if (!player)
         return fail(error);
