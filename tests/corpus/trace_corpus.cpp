@@ -63,7 +63,8 @@ Result run(const QString &dir, const QString &file)
     // The reference ran ceil(10000 / rate) ms past the first frame.
     const double rate = player->info().frameRate;
     const int advances = int(std::floor(std::ceil(10000.0 / rate) * rate / 1000.0 + 1e-9));
-    for (int i = 0; i < advances && !player->quitRequested(); ++i)
+    // A quit asked for in the first frame is heard after the second.
+    for (int i = 0; i < advances && (!player->quitRequested() || i == 0); ++i)
         player->advance();
     const QByteArray expected = readBytes(dir + u'/' + file + QStringLiteral(".trace"));
     const QByteArray got = text.toUtf8();
