@@ -47,6 +47,7 @@ QString joined(Engine &e, ArrayObject *a, const QString &separator)
 {
     QString out;
     for (std::size_t i = 0; i < a->length(); ++i) {
+        e.step();
         if (i)
             out += separator;
         out += e.toString(a->at(i));
@@ -223,6 +224,8 @@ Value sortBy(NativeCall &call, ArrayObject *a, const std::vector<Value> &keys, F
         order[i] = i;
     bool tie = false;
     auto cmp = [&](std::size_t x, std::size_t y) {
+        // Each comparison counts as an action of the frame.
+        e.step();
         int r;
         if (compare) {
             r = int(e.toNumber(e.call(compare, Value(), {keys[x], keys[y]})));

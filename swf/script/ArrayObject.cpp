@@ -37,6 +37,7 @@ void ArrayObject::put(Engine &engine, std::size_t index, const Value &value)
         engine.chargeMemory(index + 1 - m_elements.size());
         m_elements.resize(index + 1);
     }
+    engine.chargeStored(value);
     m_elements[index] = value;
 }
 

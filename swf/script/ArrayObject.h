@@ -27,7 +27,7 @@ public:
     static qint64 indexOf(const QString &name);
     // The most elements an array may hold: a script asking for more is
     // cut short rather than allowed to take the machine's memory.
-    static constexpr std::size_t MaxLength = 1 << 22;
+    static constexpr std::size_t MaxLength = 1 << 20;
 
 protected:
     bool getSpecial(Engine &engine, const QString &name, Value &out) override;

@@ -535,7 +535,14 @@ void Engine::checkString(const QString &text)
 {
     if (text.size() > Limits::StringLength)
         throw LimitReached{"string length"};
-    chargeMemory(std::size_t(text.size()) / 16);
+}
+
+void Engine::chargeStored(const Value &value)
+{
+    // Short texts are counted with the property holding them; a long one
+    // a script keeps counts for its length.
+    if (value.isString() && value.string().size() >= 64)
+        chargeMemory(std::size_t(value.string().size()) / 16);
 }
 
 void Engine::enterCall()
@@ -593,7 +600,9 @@ void Engine::collectGarbage(bool force)
     if (m_running > 0)
         return;
     const std::size_t made = m_heap.madeSinceCollect();
-    if (!force && made < std::max(CollectAfter, m_heap.cells()))
+    // Now and then, or when what scripts keep may have grown a lot.
+    if (!force && made < std::max(CollectAfter, m_heap.cells())
+        && m_memory < std::size_t(Limits::Memory) / 4)
         return;
     // The list of clips forgets those that are gone.
     std::erase_if(m_world.clips, [](const std::weak_ptr<Clip> &c) { return c.expired(); });

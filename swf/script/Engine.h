@@ -147,6 +147,8 @@ public:
     }
     void chargeMemory(std::size_t units);
     void checkString(const QString &text);
+    // A value kept in a property or an element: long texts count.
+    void chargeStored(const Value &value);
     void enterCall();
     void leaveCall() { --m_callDepth; }
     void chargeClip();

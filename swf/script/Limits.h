@@ -30,7 +30,7 @@ constexpr int WithNesting = 16;                    // and later ones
 constexpr int BlockNesting = 64;                   // try blocks in one another
 constexpr int StackValues = 100'000;               // one action list's stack
 constexpr int StringLength = 1 << 21;              // characters of one string
-constexpr long long Memory = 6'000'000;            // what a movie may keep, see Tracer::weigh
+constexpr long long Memory = 4'000'000;            // what a movie may keep, see Tracer::weigh
 constexpr int ClipsPerTick = 10'000;               // clips made by scripts in one frame
 constexpr int GotosPerTick = 100'000;              // jumps of timelines in one frame
 }

@@ -79,6 +79,8 @@ Object::Property *Object::findOwn(Engine &engine, const QString &name)
 
 Object::Property &Object::addOwn(Engine &engine, const QString &name)
 {
+    // A property costs about two values.
+    engine.chargeMemory(2);
     m_properties.push_back(Property{name, {}, nullptr, nullptr, 0});
     const bool cs = engine.caseSensitive();
     if (!m_index.isEmpty() && m_indexCaseSensitive == cs)
@@ -146,6 +148,7 @@ void Object::set(Engine &engine, const QString &name, const Value &value)
     }
     if (setSpecial(engine, name, value))
         return;
+    engine.chargeStored(value);
     if (Property *p = findOwn(engine, name)) {
         if (p->setter)
             engine.call(p->setter, Value(this), {value});

@@ -2,6 +2,7 @@
 
 #include "script/Builtins.h"
 #include "script/Conversions.h"
+#include "script/Limits.h"
 #include "script/MovieClipObject.h"
 
 namespace swf::script {
@@ -43,6 +44,9 @@ QString TextFieldObject::html() const
     QString text = m_text;
     text.replace(u'\n', u'\r');
     for (const QString &paragraph : text.split(u'\r')) {
+        // Past the longest text a script may hold the rest is left out.
+        if (out.size() > Limits::StringLength)
+            break;
         out += QStringLiteral("<P ALIGN=\"LEFT\"><FONT FACE=\"Times New Roman\" SIZE=\"12\" "
                               "COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">")
             + escaped(paragraph) + QStringLiteral("</FONT></P>");
