@@ -80,6 +80,25 @@ struct Player::State : script::ScriptHost
     double timeMs() const override { return clock; }
     QPointF mouse() const override { return pointer; }
     bool keyDown(int) const override { return false; }
+    void startSound(int soundId, int loops, double offset, double volume) override
+    {
+        SoundInfo info;
+        info.loops = loops;
+        if (offset > 0)
+            info.inPoint = std::uint32_t(std::min(offset * SoundMixer::Rate, 4e9));
+        if (volume < 100) {
+            const int level = int(volume / 100 * 32768);
+            info.envelope.push_back({0, level, level});
+        }
+        mixer->startSound(soundId, info);
+    }
+    void stopSound(int soundId) override
+    {
+        SoundInfo info;
+        info.stop = true;
+        mixer->startSound(soundId, info);
+    }
+    void stopAllSounds() override { mixer->stopAll(); }
     int lastKey() const override { return key; }
 
     // One frame: every timeline's next frame, newest first so that

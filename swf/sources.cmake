@@ -99,5 +99,6 @@ set(SWF_SOURCES
     script/MovieClipClass.cpp
     script/NumberClass.cpp
     script/ObjectClass.cpp
+    script/SoundClass.cpp
     script/StringClass.cpp
 )

@@ -20,6 +20,7 @@ void installGlobals(Engine &engine);
 void installMovieClip(Engine &engine, Engine::Prototypes &prototypes);
 void installColor(Engine &engine, Engine::Prototypes &prototypes);
 void installInput(Engine &engine);
+void installSound(Engine &engine);
 void installTextField(Engine &engine, Engine::Prototypes &prototypes);
 
 // Small helpers the install files share.

@@ -97,6 +97,7 @@ void Engine::setupBuiltins()
     builtins::installMovieClip(*this, m_prototypes);
     builtins::installColor(*this, m_prototypes);
     builtins::installInput(*this);
+    builtins::installSound(*this);
     builtins::installTextField(*this, m_prototypes);
 }
 

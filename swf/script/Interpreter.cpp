@@ -273,7 +273,9 @@ Interpreter::Flow Interpreter::run(Context &c, int begin, int end)
                 clip->setPlaying(false);
             break;
         case 0x08: // ToggleQuality
+            break;
         case 0x09: // StopSounds
+            m_engine.host().stopAllSounds();
             break;
         case 0x81: // GotoFrame
             if (clip && length >= 2)

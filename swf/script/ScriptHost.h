@@ -19,6 +19,11 @@ public:
     virtual QPointF mouse() const = 0;
     virtual bool keyDown(int code) const = 0;
     virtual int lastKey() const = 0;
+    // The Sound object: a sound of the dictionary started `loops` times
+    // from `offset` seconds at `volume` percent, stopped, or all stopped.
+    virtual void startSound(int soundId, int loops, double offset, double volume) = 0;
+    virtual void stopSound(int soundId) = 0;
+    virtual void stopAllSounds() = 0;
 };
 
 } // namespace swf::script

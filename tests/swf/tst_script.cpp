@@ -69,6 +69,8 @@ private slots:
     void bounds();
     void scriptLimitsRaiseRecursion();
     void buttonActionsRunOnTheirTimeline();
+    void soundObject_data();
+    void soundObject();
     void collectorFreesCycles();
 };
 
@@ -335,6 +337,48 @@ void TestScript::buttonActionsRunOnTheirTimeline()
     QCOMPARE(lines, (QStringList{QStringLiteral("3"), QStringLiteral("_level0")}));
     p->advance();
     QCOMPARE(p->currentFrame(), 3);
+}
+
+void TestScript::soundObject_data()
+{
+    QTest::addColumn<QByteArray>("after");   // what runs after start()
+    QTest::addColumn<int>("level");          // the mix's first sample
+    // s = new Sound(); s.attachSound("tone"); s.setVolume(50); s.start()
+    QTest::newRow("half volume") << QByteArray() << 500;
+    QTest::newRow("stopped") << W().push({0, QStringLiteral("s")}).op(GetVariable).push({QStringLiteral("stop")})
+                                    .op(CallMethod).bytes()
+                             << 0;
+    QTest::newRow("StopSounds") << W().op(0x09).bytes() << 0;
+}
+
+void TestScript::soundObject()
+{
+    QFETCH(QByteArray, after);
+    QFETCH(int, level);
+    const auto call = [](const QString &method, const QVariantList &args) {
+        W w;
+        QVariantList pushed = args;
+        std::reverse(pushed.begin(), pushed.end());
+        pushed << int(args.size()) << QStringLiteral("s");
+        return w.push(pushed).op(GetVariable).push({method}).op(CallMethod).op(Pop).bytes();
+    };
+    const QByteArray code = W().push({QStringLiteral("s"), 0, QStringLiteral("Sound")}).op(NewObject)
+                                .op(SetVariable).bytes()
+        + call(QStringLiteral("attachSound"), {QStringLiteral("tone")})
+        + call(QStringLiteral("setVolume"), {50}) + call(QStringLiteral("start"), {}) + after;
+    MovieBuilder b(7);
+    QByteArray samples;
+    for (int i = 0; i < 4410; ++i)
+        samples.append(char(1000 & 0xff)).append(char(1000 >> 8));
+    b.defineSound(1, (3 << 4) | (3 << 2) | 2, 4410, samples);
+    QByteArray exports;
+    exports.append(char(1)).append(char(0)).append(char(1)).append(char(0)).append("tone").append('\0');
+    b.tag(56, exports).actions(code).showFrame().end();
+    auto p = swf::Player::fromBytes(b.build());
+    QVERIFY(p);
+    std::int16_t mix[2 * 64];
+    p->mixSound(mix, 64);
+    QVERIFY2(std::abs(mix[10] - level) <= 1, qPrintable(QString::number(mix[10])));
 }
 
 void TestScript::collectorFreesCycles()
