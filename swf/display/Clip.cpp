@@ -43,12 +43,12 @@ Clip::~Clip()
     for (auto &[depth, object] : m_objects) {
         if (object.clip) {
             object.clip->m_parent = nullptr;
-            object.clip->markRemoved();
+            object.clip->markRemoved(true);
         }
         for (DisplayObject &under : object.beneath) {
             if (under.clip) {
                 under.clip->m_parent = nullptr;
-                under.clip->markRemoved();
+                under.clip->markRemoved(true);
             }
         }
     }
@@ -125,7 +125,7 @@ void Clip::gotoFrame(int frame, bool withActions)
             } else {
                 m_world.liveObjects -= 1 + int(it->second.beneath.size());
                 if (it->second.clip)
-                    it->second.clip->markRemoved();
+                    it->second.clip->markRemoved(true);
                 previous.erase(it);
             }
         }
@@ -246,15 +246,16 @@ void Clip::queueEvent(ClipWorld::Priority priority, unsigned event)
     m_world.queue(priority, {weak_from_this(), ClipWorld::Pending::Kind::Event, nullptr, event});
 }
 
-void Clip::markRemoved()
+void Clip::markRemoved(bool gone)
 {
     m_removed = true;
+    m_gone = m_gone || gone;
     for (auto &[depth, object] : m_objects) {
         if (object.clip)
-            object.clip->markRemoved();
+            object.clip->markRemoved(gone);
         for (DisplayObject &under : object.beneath) {
             if (under.clip)
-                under.clip->markRemoved();
+                under.clip->markRemoved(gone);
         }
     }
 }
@@ -281,7 +282,7 @@ void Clip::release(std::map<int, DisplayObject>::iterator it)
     const int depth = it->first;
     for (DisplayObject &under : object.beneath) {
         if (under.clip)
-            under.clip->markRemoved();
+            under.clip->markRemoved(true);
     }
     m_world.liveObjects -= int(object.beneath.size());
     object.beneath.clear();
@@ -294,14 +295,14 @@ void Clip::release(std::map<int, DisplayObject>::iterator it)
         Clip &clip = *moved.clip;
         clip.m_depth = -1 - depth;
         clip.m_awaitingUnload = true;
-        clip.markRemoved();
+        clip.markRemoved(false);
         clip.keepUnloading();
         queueUnloads(clip);
         m_objects.emplace(-1 - depth, std::move(moved));
         return;
     }
     if (object.clip)
-        object.clip->markRemoved();
+        object.clip->markRemoved(true);
     m_world.liveObjects -= 1;
     m_objects.erase(it);
 }
@@ -317,6 +318,7 @@ void Clip::keepUnloading()
         if (child && !child->isButton()) {
             if (!m_world.listener->keepsForUnload(*child)) {
                 m_world.liveObjects -= 1 + int(it->second.beneath.size());
+                child->markRemoved(true);
                 it = m_objects.erase(it);
                 continue;
             }
@@ -334,6 +336,7 @@ void Clip::finishUnload()
     if (it == m_parent->m_objects.end() || it->second.clip.get() != this)
         return;
     m_parent->m_world.liveObjects -= 1;
+    markRemoved(true);
     // Erasing drops the parent's reference; the caller holds another.
     m_parent->m_objects.erase(it);
 }
@@ -409,7 +412,7 @@ DisplayObject *Clip::create(int depth, int characterId)
             m_world.liveObjects -= int(object.beneath.size());
             for (DisplayObject &under : object.beneath) {
                 if (under.clip)
-                    under.clip->markRemoved();
+                    under.clip->markRemoved(true);
             }
             object.beneath.clear();
             return &object;

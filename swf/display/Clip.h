@@ -122,6 +122,8 @@ public:
     // waiting for its unload handlers is removed too, still listed at
     // depth -1 - (its depth) until finishUnload().
     bool removed() const { return m_removed; }
+    // Off the display list for good: what scripts hold of it reads nothing.
+    bool gone() const { return m_gone; }
     bool awaitingUnload() const { return m_awaitingUnload; }
     void finishUnload();
 
@@ -152,7 +154,8 @@ private:
     Clip *placeByScript(int depth, int characterId, const Timeline *timeline, const QString &name,
                         const ClipEventList &events);
     void release(std::map<int, DisplayObject>::iterator it);
-    void markRemoved();
+    // `gone`: off every list, not only waiting for unload handlers.
+    void markRemoved(bool gone);
     void keepUnloading();
     void queueUnloads(Clip &clip);
 
@@ -173,6 +176,7 @@ private:
     ClipEventList m_events;
     unsigned long long m_bornTick = 0;
     bool m_removed = false;
+    bool m_gone = false;
     bool m_awaitingUnload = false;
     script::MovieClipObject *m_scriptObject = nullptr;
 };

@@ -449,7 +449,13 @@ void Engine::runEvent(Clip &clip, unsigned event)
     const QString name = methodOf(event);
     if (name.isEmpty())
         return;
-    MovieClipObject *o = clipObject(&clip);
+    // A clip no script has touched yet has a method only through its class.
+    MovieClipObject *o = clip.scriptObject();
+    if (!o) {
+        if (!classHandles(clip, name))
+            return;
+        o = clipObject(&clip);
+    }
     ++m_running;
     try {
         const Value f = o->get(*this, name);
@@ -663,8 +669,23 @@ void Engine::clipCreated(Clip &clip)
 
 void Engine::queueEnterFrame(Clip &clip)
 {
-    if (!m_stopped && (m_version >= 6 || hasClipEvent(clip, ClipEvent::EnterFrame)))
+    if (m_stopped)
+        return;
+    bool wanted = hasClipEvent(clip, ClipEvent::EnterFrame);
+    if (!wanted && m_version >= 6) {
+        static const QString name = QStringLiteral("onEnterFrame");
+        MovieClipObject *o = clip.scriptObject();
+        wanted = o ? o->has(*this, name) : classHandles(clip, name);
+    }
+    if (wanted)
         clip.queueEvent(ClipWorld::Normal, ClipEvent::EnterFrame);
+}
+
+bool Engine::classHandles(Clip &clip, const QString &method)
+{
+    if (m_prototypes.movieClip->has(*this, method))
+        return true;
+    return clip.characterId() && m_registered->hasOwn(*this, QString::number(clip.characterId()));
 }
 
 MovieClipObject *Engine::duplicateClip(MovieClipObject *source, const QString &name, double depth)

@@ -185,6 +185,9 @@ private:
     void checkTime();
     void traceRoots(Tracer &tracer);
     bool wantsUnload(Clip &clip, int depth);
+    // Whether a clip without a script object of its own would still find
+    // the method (on MovieClip.prototype, or a registered class).
+    bool classHandles(Clip &clip, const QString &method);
 
     ScriptHost &m_host;
     ClipWorld &m_world;

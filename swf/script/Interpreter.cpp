@@ -114,7 +114,14 @@ QString Interpreter::readString(Context &c, int &at, int end)
     const qsizetype length = at - start;
     if (at < end)
         ++at; // the terminating zero
-    return c.version >= 6 ? QString::fromUtf8(text, length) : QString::fromLatin1(text, length);
+    // The same few names come by again and again in a loop: decoded once.
+    const auto known = m_strings.constFind(QByteArray::fromRawData(text, length));
+    if (known != m_strings.constEnd())
+        return known.value();
+    QString s = c.version >= 6 ? QString::fromUtf8(text, length) : QString::fromLatin1(text, length);
+    if (m_strings.size() < 4096 && length <= 64)
+        m_strings.insert(QByteArray(text, length), s);
+    return s;
 }
 
 void Interpreter::setScopeTarget(Context &c, MovieClipObject *target)
@@ -249,8 +256,13 @@ Interpreter::Flow Interpreter::run(Context &c, int begin, int end)
         if (next > c.size)
             return Flow::End; // a truncated action ends the list
         m_engine.step();
-        MovieClipObject *target = c.target ? c.target->resolve(m_engine) : nullptr;
-        Clip *clip = target ? target->clip() : nullptr;
+        // The target, for the timeline actions that need it.
+        MovieClipObject *target = nullptr;
+        Clip *clip = nullptr;
+        if (op <= 0x09 || op == 0x81 || op == 0x8C) {
+            target = c.target ? c.target->resolve(m_engine) : nullptr;
+            clip = target ? target->clip() : nullptr;
+        }
         switch (op) {
         // Timeline actions of version 3.
         case 0x04: // NextFrame

@@ -3,6 +3,8 @@
 #include "script/Value.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QString>
 #include <vector>
 
 namespace swf::script {
@@ -69,6 +71,7 @@ private:
     Value boolean(Context &c, bool b) const;
 
     Engine &m_engine;
+    QHash<QByteArray, QString> m_strings; // pushed texts already decoded
 };
 
 } // namespace swf::script

@@ -32,18 +32,15 @@ bool isName(const QString &name, const char *literal)
 } // namespace
 
 MovieClipObject::MovieClipObject(Object *prototype, const std::shared_ptr<Clip> &clip)
-    : Object(prototype), m_clip(clip)
+    : Object(prototype), m_clip(clip), m_raw(clip.get())
 {
     rememberPath();
 }
 
 Clip *MovieClipObject::clip() const
 {
-    Clip *c = m_clip.lock().get();
     // The shared pointer may still be held while the clip is off the list.
-    if (c && c->parent() && !c->placement())
-        return nullptr;
-    return c;
+    return !m_clip.expired() && !m_raw->gone() ? m_raw : nullptr;
 }
 
 void MovieClipObject::rememberPath()

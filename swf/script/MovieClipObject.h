@@ -73,6 +73,7 @@ private:
     void setRotation(double degrees);
 
     std::weak_ptr<Clip> m_clip;
+    Clip *m_raw;                     // the same clip, read while m_clip has not expired
     QStringList m_path;
 };
 

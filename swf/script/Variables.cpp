@@ -23,6 +23,15 @@ MovieClipObject *rootObject(Engine &engine)
     return engine.root() ? engine.clipObject(engine.root()) : nullptr;
 }
 
+bool isPath(const QString &name)
+{
+    for (QChar c : name) {
+        if (c == u'/' || c == u':' || c == u'.')
+            return true;
+    }
+    return false;
+}
+
 MovieClipObject *targetObject(Engine &engine, Context &context)
 {
     return context.target ? context.target->resolve(engine) : nullptr;
@@ -52,17 +61,20 @@ bool Variables::splitPath(const QString &name, QString *path, QString *variable)
 bool Variables::plainGet(Engine &engine, Context &context, const QString &name, Value &out,
                          Object **holder)
 {
-    if (context.topLevel && is(name, "this")) {
+    const QChar first = name.isEmpty() ? QChar() : name.at(0);
+    if (context.topLevel && (first == u't' || first == u'T') && is(name, "this")) {
         out = context.thisValue;
         return true;
     }
-    if (is(name, "_root") || is(name, "_level0")) {
-        out = rootObject(engine);
-        return true;
-    }
-    if (engine.version() >= 6 && is(name, "_global")) {
-        out = engine.global();
-        return true;
+    if (first == u'_') {
+        if (is(name, "_root") || is(name, "_level0")) {
+            out = rootObject(engine);
+            return true;
+        }
+        if (engine.version() >= 6 && is(name, "_global")) {
+            out = engine.global();
+            return true;
+        }
     }
     for (auto it = context.withs.rbegin(); it != context.withs.rend(); ++it) {
         Object *o = *it;
@@ -99,7 +111,7 @@ bool Variables::plainGet(Engine &engine, Context &context, const QString &name, 
 
 Value Variables::get(Engine &engine, Context &context, const QString &name, Object **holder)
 {
-    if (name.contains(u'/') || name.contains(u':') || name.contains(u'.')) {
+    if (isPath(name)) {
         QString path, variable;
         if (!splitPath(name, &path, &variable)) {
             // A path alone names a clip, found from the target whatever
@@ -145,7 +157,7 @@ Object *Variables::timelineOf(Engine &engine, Context &context)
 
 void Variables::set(Engine &engine, Context &context, const QString &name, const Value &value)
 {
-    if (name.contains(u'/') || name.contains(u':') || name.contains(u'.')) {
+    if (isPath(name)) {
         QString path, variable;
         if (splitPath(name, &path, &variable)) {
             if (path.isEmpty() || variable.isEmpty())

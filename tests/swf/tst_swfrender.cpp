@@ -1,6 +1,8 @@
 // swfrender's clicks: a press and release at a stage pixel before a frame
 // runs, the picture then showing the button's state and what its actions did;
-// and the pictures it refuses to make.
+// the pictures it refuses to make; and its traces: what a movie's scripts
+// trace, until it asks to quit.
+#include "ActionWriter.h"
 #include "MovieBuilder.h"
 
 #include <QImage>
@@ -16,6 +18,8 @@ private slots:
     void clicks();
     void picturesPastTheLimit_data();
     void picturesPastTheLimit();
+    void trace_data();
+    void trace();
 };
 
 void TestSwfRender::clicks_data()
@@ -109,6 +113,49 @@ void TestSwfRender::picturesPastTheLimit()
              qPrintable(said));
     QCOMPARE(said.count(u'\n'), 1);
     QVERIFY(!QFile::exists(out));
+}
+
+void TestSwfRender::trace_data()
+{
+    QTest::addColumn<int>("quitFrame");  // 0: none
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray all = "one\rtwo\nundefined\n2\n3\n4\n";
+    QTest::newRow("every frame") << 0 << QStringList{"--frames", "4"} << all;
+    QTest::newRow("two frames") << 0 << QStringList{"--frames", "2"} << QByteArray("one\rtwo\nundefined\n2\n");
+    QTest::newRow("quit") << 3 << QStringList{"--frames", "10"} << QByteArray("one\rtwo\nundefined\n2\n3\n");
+    // The reference player hears a quit of the first frame after the second.
+    QTest::newRow("quit in the first frame") << 1 << QStringList{"--frames", "10"}
+                                              << QByteArray("one\rtwo\nundefined\n2\n");
+}
+
+void TestSwfRender::trace()
+{
+    QFETCH(int, quitFrame);
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, expected);
+    const QByteArray quit = ActionWriter().push({QStringLiteral("FSCommand:quit"), QString()})
+                                .record(0x9A, QByteArray(1, '\0')).bytes();
+    MovieBuilder m(7);
+    m.actions(ActionWriter().traceValue(QStringLiteral("one\rtwo")).traceValue(QVariant()).bytes()
+              + (quitFrame == 1 ? quit : QByteArray())).showFrame();
+    for (int frame = 2; frame <= 4; ++frame)
+        m.actions(ActionWriter().traceValue(QString::number(frame)).bytes()
+                  + (quitFrame == frame ? quit : QByteArray())).showFrame();
+    m.end();
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("traccia.swf")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(m.build());
+    file.close();
+    const QString out = dir.filePath(QStringLiteral("out.txt"));
+    QProcess p;
+    p.start(QStringLiteral(SWFRENDER), QStringList{"--trace", out, file.fileName()} + args);
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    QFile result(out);
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    QCOMPARE(result.readAll(), expected);
 }
 
 QTEST_MAIN(TestSwfRender)
