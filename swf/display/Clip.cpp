@@ -555,8 +555,13 @@ bool Clip::removeByScript()
 
 bool Clip::swapDepths(int otherDepth)
 {
-    if (!m_parent || m_awaitingUnload || otherDepth == m_depth)
+    if (m_awaitingUnload || otherDepth == m_depth)
         return false;
+    // The main timeline lies in no list: it only takes the depth.
+    if (!m_parent) {
+        m_depth = otherDepth;
+        return true;
+    }
     auto &list = m_parent->m_objects;
     auto mine = list.find(m_depth);
     if (mine == list.end() || mine->second.clip.get() != this)

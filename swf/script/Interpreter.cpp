@@ -1235,7 +1235,7 @@ void Interpreter::actionCloneSprite(Context &c)
     const QString name = m_engine.toString(pop(c));
     MovieClipObject *source = Variables::targetClip(m_engine, c, pop(c));
     if (source && std::isfinite(depth))
-        m_engine.duplicateClip(source, name, depth);
+        m_engine.duplicateClip(source, name, depth - Clip::DepthOffset); // the action counts keys
 }
 
 void Interpreter::actionStringExtract(Context &c, bool multibyte)

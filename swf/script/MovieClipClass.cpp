@@ -175,7 +175,7 @@ Value removeMovieClip(NativeCall &call)
 Value swapDepths(NativeCall &call)
 {
     Clip *c = clip(call);
-    if (!c || !c->parent())
+    if (!c)
         return {};
     Engine &e = call.engine;
     int key = 0;
@@ -187,6 +187,9 @@ Value swapDepths(NativeCall &call)
             return {};
         key = oc->depth();
     } else if (!depthKey(e, call.arg(0), &key)) {
+        return {};
+    } else if (key < 0 || key > 2130690044 + Clip::DepthOffset) {
+        // swapDepths takes script depths from -16384 to 2130690044.
         return {};
     }
     c->swapDepths(key);
