@@ -360,8 +360,10 @@ QRectF Clip::localBounds() const
 
 DisplayObject *Clip::placement()
 {
+    // The main timeline's own place is for scripts to read and change
+    // (its name, _x...); it is drawn where the stage is.
     if (!m_parent)
-        return nullptr;
+        return m_nesting == 0 ? &m_own : nullptr;
     auto it = m_parent->m_objects.find(m_depth);
     if (it == m_parent->m_objects.end())
         return nullptr;

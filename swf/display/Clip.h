@@ -177,6 +177,7 @@ private:
     unsigned long long m_bornTick = 0;
     bool m_removed = false;
     bool m_gone = false;
+    DisplayObject m_own;             // the main timeline's placement, which no list holds
     bool m_awaitingUnload = false;
     script::MovieClipObject *m_scriptObject = nullptr;
 };

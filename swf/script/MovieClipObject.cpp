@@ -309,15 +309,6 @@ bool MovieClipObject::getSpecial(Engine &engine, const QString &name, Value &out
     }
     if (name.isEmpty() || name.at(0) != u'_')
         return false;
-    if (isName(name, "_parent")) {
-        MovieClipObject *parent = parentObject(engine);
-        out = parent ? Value(parent) : Value();
-        return true;
-    }
-    if (isName(name, "_root") || isName(name, "_level0")) {
-        out = engine.clipObject(engine.root());
-        return true;
-    }
     return false;
 }
 
@@ -339,6 +330,18 @@ bool MovieClipObject::getLate(Engine &engine, const QString &name, Value &out)
 {
     if (MovieClipObject *child = childObject(engine, name)) {
         out = child;
+        return true;
+    }
+    // After the variables: a script may set _level0 or _parent itself.
+    if (name.isEmpty() || name.at(0) != u'_')
+        return false;
+    if (isName(name, "_parent")) {
+        MovieClipObject *parent = parentObject(engine);
+        out = parent ? Value(parent) : Value();
+        return true;
+    }
+    if (isName(name, "_root") || isName(name, "_level0")) {
+        out = engine.clipObject(engine.root());
         return true;
     }
     return false;

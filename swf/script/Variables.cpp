@@ -66,15 +66,9 @@ bool Variables::plainGet(Engine &engine, Context &context, const QString &name, 
         out = context.thisValue;
         return true;
     }
-    if (first == u'_') {
-        if (is(name, "_root") || is(name, "_level0")) {
-            out = rootObject(engine);
-            return true;
-        }
-        if (engine.version() >= 6 && is(name, "_global")) {
-            out = engine.global();
-            return true;
-        }
+    if (first == u'_' && engine.version() >= 6 && is(name, "_global")) {
+        out = engine.global();
+        return true;
     }
     for (auto it = context.withs.rbegin(); it != context.withs.rend(); ++it) {
         Object *o = *it;
@@ -105,6 +99,11 @@ bool Variables::plainGet(Engine &engine, Context &context, const QString &name, 
                 *holder = o;
             return true;
         }
+    }
+    // Where no timeline answers (a function whose clip is gone).
+    if (first == u'_' && (is(name, "_root") || is(name, "_level0"))) {
+        out = rootObject(engine);
+        return true;
     }
     return false;
 }
