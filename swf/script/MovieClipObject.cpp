@@ -328,20 +328,21 @@ bool MovieClipObject::hasSpecial(Engine &, const QString &name)
 
 bool MovieClipObject::getLate(Engine &engine, const QString &name, Value &out)
 {
+    // After the variables (a script may set _level0 or _parent itself),
+    // before the children (which may be named so).
+    if (!name.isEmpty() && name.at(0) == u'_') {
+        if (isName(name, "_parent")) {
+            MovieClipObject *parent = parentObject(engine);
+            out = parent ? Value(parent) : Value();
+            return true;
+        }
+        if (isName(name, "_root") || isName(name, "_level0")) {
+            out = engine.clipObject(engine.root());
+            return true;
+        }
+    }
     if (MovieClipObject *child = childObject(engine, name)) {
         out = child;
-        return true;
-    }
-    // After the variables: a script may set _level0 or _parent itself.
-    if (name.isEmpty() || name.at(0) != u'_')
-        return false;
-    if (isName(name, "_parent")) {
-        MovieClipObject *parent = parentObject(engine);
-        out = parent ? Value(parent) : Value();
-        return true;
-    }
-    if (isName(name, "_root") || isName(name, "_level0")) {
-        out = engine.clipObject(engine.root());
         return true;
     }
     return false;
