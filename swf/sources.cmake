@@ -83,6 +83,7 @@ set(SWF_SOURCES
     script/Scope.h
     script/ScriptFunction.cpp script/ScriptFunction.h
     script/ScriptHost.h
+    script/SuperObject.h
     script/Value.h
     script/TextFieldObject.cpp script/TextFieldObject.h
     script/Variables.cpp script/Variables.h

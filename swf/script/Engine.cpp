@@ -9,6 +9,7 @@
 #include "script/MovieClipObject.h"
 #include "script/ScriptFunction.h"
 #include "script/ScriptHost.h"
+#include "script/SuperObject.h"
 #include "script/WrapperObject.h"
 
 #include <cmath>
@@ -130,16 +131,23 @@ void Engine::method(Object *object, const QString &name, NativeCode code, int da
     object->define(*this, name, Value(newNative(code, data)));
 }
 
-Value Engine::call(FunctionObject *function, const Value &thisValue, const std::vector<Value> &args)
+Value Engine::call(FunctionObject *function, const Value &thisValue, const std::vector<Value> &args,
+                   Object *level)
 {
     if (!function)
         return {};
     if (auto *f = dynamic_cast<ScriptFunction *>(function)) {
-        // `super` is the prototype above the one `this` was made from.
+        // `super`: the prototype above the function's, and the constructor
+        // Extends gave that level.
         Object *super = nullptr;
         if (f->version >= 6) {
-            if (Object *self = thisValue.object(); self && self->prototype())
-                super = self->prototype()->prototype();
+            if (!level && thisValue.object())
+                level = thisValue.object()->prototype();
+            if (level) {
+                const Value constructor = level->get(*this, QStringLiteral("__constructor__"));
+                FunctionObject *c = constructor.object() ? constructor.object()->asFunction() : nullptr;
+                super = m_heap.make<SuperObject>(level->prototype(), c, thisValue);
+            }
         }
         return m_interpreter->call(f, thisValue, args, super);
     }
@@ -186,6 +194,13 @@ Value Engine::construct(FunctionObject *function, const std::vector<Value> &args
 
 Value Engine::callMethod(const Value &object, const QString &name, const std::vector<Value> &args)
 {
+    // super.method(): found above, run on the method's own `this`.
+    if (auto *super = dynamic_cast<SuperObject *>(object.object())) {
+        Object *home = super->home();
+        const Value f = home ? home->get(*this, name) : Value();
+        FunctionObject *function = f.object() ? f.object()->asFunction() : nullptr;
+        return function ? call(function, super->self(), args, home) : Value();
+    }
     const Value f = getMember(object, Value(name));
     FunctionObject *function = f.object() ? f.object()->asFunction() : nullptr;
     if (!function)

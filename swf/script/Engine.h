@@ -73,8 +73,11 @@ public:
     // Defines a built-in method (hidden from for..in) on `object`.
     void method(Object *object, const QString &name, NativeCode code, int data = 0);
 
-    // Calls; a function of any kind, `this` as given.
-    Value call(FunctionObject *function, const Value &thisValue, const std::vector<Value> &args);
+    // Calls; a function of any kind, `this` as given. `level`: the
+    // prototype the function was found on, which `super` starts above;
+    // null: the prototype of `this`.
+    Value call(FunctionObject *function, const Value &thisValue, const std::vector<Value> &args,
+               Object *level = nullptr);
     // `new function(args)`.
     Value construct(FunctionObject *function, const std::vector<Value> &args);
     // object[name](args), undefined when there is no such function.

@@ -9,6 +9,7 @@
 #include "script/MovieClipObject.h"
 #include "script/Operators.h"
 #include "script/Scope.h"
+#include "script/SuperObject.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptFunction.h"
 #include "script/Variables.h"
@@ -98,7 +99,7 @@ std::vector<Value> Interpreter::popArguments(Context &c)
     const double n = m_engine.toNumber(pop(c));
     std::vector<Value> args;
     // Never more than the stack holds: the rest would be undefined anyway.
-    const std::size_t count = n > 0 ? std::size_t(std::min(n, double(c.stack.size()) + 1)) : 0;
+    const std::size_t count = n > 0 ? std::size_t(std::min(n, double(c.stack.size()))) : 0;
     args.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
         args.push_back(pop(c));
@@ -1013,6 +1014,11 @@ void Interpreter::actionCallFunction(Context &c)
     std::vector<Value> args = popArguments(c);
     Object *holder = nullptr;
     const Value function = Variables::get(m_engine, c, name, &holder);
+    // super(...) written as a call of the name: the constructor above.
+    if (auto *super = dynamic_cast<SuperObject *>(function.object())) {
+        push(c, m_engine.call(super->constructor(), super->self(), args, super->home()));
+        return;
+    }
     FunctionObject *f = function.object() ? function.object()->asFunction() : nullptr;
     if (!f) {
         push(c, Value());
@@ -1030,6 +1036,11 @@ void Interpreter::actionCallMethod(Context &c)
     std::vector<Value> args = popArguments(c);
     const QString method = name.isUndefined() ? QString() : m_engine.toString(name);
     if (method.isEmpty()) {
+        // super(): the constructor above, on this method's `this`.
+        if (auto *super = dynamic_cast<SuperObject *>(object.object())) {
+            push(c, m_engine.call(super->constructor(), super->self(), args, super->home()));
+            return;
+        }
         FunctionObject *f = object.object() ? object.object()->asFunction() : nullptr;
         push(c, f ? m_engine.call(f, Value(), args) : Value());
         return;

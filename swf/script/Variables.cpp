@@ -200,6 +200,13 @@ void Variables::set(Engine &engine, Context &context, const QString &name, const
 
 void Variables::defineLocal(Engine &engine, Context &context, const QString &name, const Value &value)
 {
+    // A `with` object that has the name takes it.
+    for (auto it = context.withs.rbegin(); it != context.withs.rend(); ++it) {
+        if ((*it)->has(engine, name)) {
+            (*it)->set(engine, name, value);
+            return;
+        }
+    }
     if (context.activation) {
         context.activation->set(engine, name, value);
         return;
