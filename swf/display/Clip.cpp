@@ -382,7 +382,7 @@ QString Clip::name() const
     return p ? p->name : QString();
 }
 
-DisplayObject *Clip::create(int depth, int characterId)
+DisplayObject *Clip::create(int depth, int characterId, bool named)
 {
     const ClipEventList *events = nullptr;
     if (m_timeline && m_running >= 0) {
@@ -402,6 +402,7 @@ DisplayObject *Clip::create(int depth, int characterId)
             // The rebuilt frames set these again; only the clip's own
             // timeline state survives.
             object.matrix = Matrix();
+            object.transform.valid = false;
             object.cxform = ColorTransform();
             object.ratio = 0;
             object.clipDepth = 0;
@@ -421,14 +422,15 @@ DisplayObject *Clip::create(int depth, int characterId)
         }
     }
     DisplayObject object;
-    if (!initialise(object, characterId, depth, events ? *events : ClipEventList()))
+    if (!initialise(object, characterId, depth, events ? *events : ClipEventList(), named))
         return nullptr;
     DisplayObject &placed = m_objects[depth];
     placed = std::move(object);
     return &placed;
 }
 
-bool Clip::initialise(DisplayObject &object, int characterId, int depth, const ClipEventList &events)
+bool Clip::initialise(DisplayObject &object, int characterId, int depth, const ClipEventList &events,
+                      bool named)
 {
     if (m_world.liveObjects >= ClipWorld::MaxObjects || m_world.overBudget())
         return false;
@@ -438,10 +440,13 @@ bool Clip::initialise(DisplayObject &object, int characterId, int depth, const C
     object.character = m_world.movie->character(characterId);
     object.bornTick = m_world.tick;
     object.placedFrame = m_timeline ? m_running : -1;
-    instantiate(object, depth, events, true);
-    // Clips the file leaves unnamed are named by the order they came in.
-    if (object.clip)
+    // Clips the file leaves unnamed are named by the order they came in,
+    // a clip before the clips its first frame places.
+    if (!named && object.character
+        && (object.character->type() == Character::Type::Sprite
+            || object.character->type() == Character::Type::Button))
         object.name = QStringLiteral("instance%1").arg(++m_world.instances);
+    instantiate(object, depth, events, true);
     return true;
 }
 
@@ -605,12 +610,13 @@ void Clip::apply(const DisplayCommand &command)
             if (!m_timeline || m_world.movie->info().version > 5)
                 return;
             DisplayObject extra;
-            if (!initialise(extra, *command.characterId, command.depth, command.clipActions))
+            if (!initialise(extra, *command.characterId, command.depth, command.clipActions,
+                            command.name.has_value()))
                 return;
             it->second.beneath.push_back(std::move(extra));
             object = &it->second.beneath.back();
         } else {
-            object = create(command.depth, *command.characterId);
+            object = create(command.depth, *command.characterId, command.name.has_value());
         }
     } else if (it == m_objects.end()) {
         // A move finds nothing to move at an empty depth, character or not.
@@ -633,8 +639,10 @@ void Clip::apply(const DisplayCommand &command)
     if (!object)
         return;
     if (!object->scripted) {
-        if (command.matrix)
+        if (command.matrix) {
             object->matrix = *command.matrix;
+            object->transform.valid = false;
+        }
         if (command.cxform)
             object->cxform = *command.cxform;
     }

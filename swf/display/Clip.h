@@ -33,6 +33,14 @@ struct DisplayObject
     bool visible = true;             // hidden objects still run their timelines
     // A script set its place or colour: the timeline no longer moves it.
     bool scripted = false;
+    // Its scale (percent) and rotation (degrees) as scripts last read or
+    // set them, so that they read back as set; a matrix from the timeline
+    // clears them.
+    struct Transform
+    {
+        bool valid = false;
+        double xscale = 100, yscale = 100, rotation = 0, skew = 0;
+    } transform;
     QString name;
     std::shared_ptr<Clip> clip;      // sprites and buttons: their own display list
     std::shared_ptr<ButtonInstance> button; // buttons: the state shown in `clip`, the pointer
@@ -143,8 +151,10 @@ private:
     // when a broken tag stopped it.
     bool runCommands(int frame, bool withActions = true);
     void apply(const DisplayCommand &command);
-    DisplayObject *create(int depth, int characterId);
-    bool initialise(DisplayObject &object, int characterId, int depth, const ClipEventList &events);
+    // `named`: the tag gives the object a name, so it takes no number.
+    DisplayObject *create(int depth, int characterId, bool named = false);
+    bool initialise(DisplayObject &object, int characterId, int depth, const ClipEventList &events,
+                    bool named);
     static int count(const std::map<int, DisplayObject> &objects);
     // Makes the clip of a sprite or button; `start`: a timeline's
     // placement, told to the listener and run to its first frame at once.

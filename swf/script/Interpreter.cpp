@@ -441,7 +441,9 @@ Interpreter::Flow Interpreter::run(Context &c, int begin, int end)
         }
         case 0x33: case 0x37: { // AsciiToChar, MBAsciiToChar
             const int code = toInt32(m_engine.toNumber(pop(c)));
-            if (op == 0x33 && c.version < 6)
+            if ((code & 0xFFFF) == 0)
+                push(c, QString()); // character 0 ends a text: nothing
+            else if (op == 0x33 && c.version < 6)
                 push(c, QString(QChar(code & 0xFF)));
             else
                 push(c, QString(QChar(char16_t(code & 0xFFFF))));

@@ -31,6 +31,40 @@ bool isName(const QString &name, const char *literal)
 
 } // namespace
 
+namespace {
+
+DisplayObject::Transform &transformOf(DisplayObject &p)
+{
+    DisplayObject::Transform &t = p.transform;
+    if (!t.valid) {
+        const Matrix &m = p.matrix;
+        const double det = m.m11() * m.m22() - m.m12() * m.m21();
+        t.xscale = std::hypot(m.m11(), m.m12()) * 100;
+        t.yscale = std::hypot(m.m21(), m.m22()) * 100 * (det < 0 ? -1 : 1);
+        const double rotation = std::atan2(m.m12(), m.m11());
+        t.rotation = qRadiansToDegrees(rotation);
+        t.skew = std::atan2(-m.m21(), m.m22()) - rotation;
+        t.valid = true;
+    }
+    return t;
+}
+
+// The matrix of a transform's scales and rotation, its translation kept;
+// unchanged while a value is not a number.
+void rebuild(DisplayObject &p)
+{
+    const DisplayObject::Transform &t = p.transform;
+    if (!std::isfinite(t.xscale) || !std::isfinite(t.yscale) || !std::isfinite(t.rotation))
+        return;
+    Matrix &m = p.matrix;
+    const double r = qDegreesToRadians(t.rotation);
+    const double xs = t.xscale / 100, ys = t.yscale / 100;
+    m.setMatrix(xs * std::cos(r), xs * std::sin(r), m.m13(), -ys * std::sin(r + t.skew),
+                ys * std::cos(r + t.skew), m.m23(), m.m31(), m.m32(), m.m33());
+}
+
+} // namespace
+
 MovieClipObject::MovieClipObject(Object *prototype, const std::shared_ptr<Clip> &clip)
     : Object(prototype), m_clip(clip), m_raw(clip.get())
 {
@@ -164,11 +198,8 @@ Value MovieClipObject::property(Engine &engine, int index)
     switch (index) {
     case X: return m.dx() / 20;
     case Y: return m.dy() / 20;
-    case XScale: return std::hypot(m.m11(), m.m12()) * 100;
-    case YScale: {
-        const double det = m.m11() * m.m22() - m.m12() * m.m21();
-        return std::hypot(m.m21(), m.m22()) * 100 * (det < 0 ? -1 : 1);
-    }
+    case XScale: return p ? transformOf(*p).xscale : 100.0;
+    case YScale: return p ? transformOf(*p).yscale : 100.0;
     case CurrentFrame: return c->frame() + 1;
     case TotalFrames:
     case FramesLoaded: return c->frameCount();
@@ -176,13 +207,11 @@ Value MovieClipObject::property(Engine &engine, int index)
     case Visible: return p ? p->visible : true;
     case Width:
     case Height: {
+        // In whole twips, as the players measure.
         const QRectF r = m.mapRect(c->localBounds());
-        return (index == Width ? r.width() : r.height()) / 20;
+        return std::round(index == Width ? r.width() : r.height()) / 20;
     }
-    case Rotation: {
-        double r = qRadiansToDegrees(std::atan2(m.m12(), m.m11()));
-        return r;
-    }
+    case Rotation: return p ? transformOf(*p).rotation : 0.0;
     case Target: return slashPath();
     case Name: return p ? p->name : QString();
     case DropTarget: return engine.dropTarget();
@@ -209,39 +238,34 @@ Value MovieClipObject::property(Engine &engine, int index)
 void MovieClipObject::setScale(Engine &, bool x, double percent)
 {
     DisplayObject *p = placement();
-    if (!p || !std::isfinite(percent))
+    if (!p)
         return;
-    Matrix &m = p->matrix;
-    const double factor = percent / 100;
-    if (x) {
-        const double now = std::hypot(m.m11(), m.m12());
-        const double angle = now > 0 ? std::atan2(m.m12(), m.m11()) : 0;
-        m.setMatrix(factor * std::cos(angle), factor * std::sin(angle), m.m13(), m.m21(), m.m22(),
-                    m.m23(), m.m31(), m.m32(), m.m33());
-    } else {
-        const double now = std::hypot(m.m21(), m.m22());
-        const double angle = now > 0 ? std::atan2(-m.m21(), m.m22()) : 0;
-        m.setMatrix(m.m11(), m.m12(), m.m13(), -factor * std::sin(angle), factor * std::cos(angle),
-                    m.m23(), m.m31(), m.m32(), m.m33());
-    }
+    if (std::isnan(percent))
+        return;
+    DisplayObject::Transform &t = transformOf(*p);
+    (x ? t.xscale : t.yscale) = percent;
+    rebuild(*p);
     p->scripted = true;
 }
 
 void MovieClipObject::setRotation(double degrees)
 {
     DisplayObject *p = placement();
-    if (!p || !std::isfinite(degrees))
+    if (!p)
         return;
-    Matrix &m = p->matrix;
-    const double xs = std::hypot(m.m11(), m.m12());
-    const double det = m.m11() * m.m22() - m.m12() * m.m21();
-    const double ys = std::hypot(m.m21(), m.m22()) * (det < 0 ? -1 : 1);
-    // The skew between the axes stays as it was.
-    const double old = std::atan2(m.m12(), m.m11());
-    const double skew = std::atan2(-m.m21(), m.m22()) - old;
-    const double r = qDegreesToRadians(degrees);
-    m.setMatrix(xs * std::cos(r), xs * std::sin(r), m.m13(), -ys * std::sin(r + skew),
-                ys * std::cos(r + skew), m.m23(), m.m31(), m.m32(), m.m33());
+    // NaN changes nothing; the rest is kept between -180 and 180, as the
+    // players give it back (an infinity reads NaN).
+    if (std::isnan(degrees))
+        return;
+    if (std::isfinite(degrees)) {
+        degrees = std::fmod(degrees, 360);
+        if (degrees > 180)
+            degrees -= 360;
+        else if (degrees < -180)
+            degrees += 360;
+    }
+    transformOf(*p).rotation = degrees;
+    rebuild(*p);
     p->scripted = true;
 }
 
