@@ -7,6 +7,7 @@
 
 #include <QtMath>
 #include <cmath>
+#include <limits>
 
 namespace swf::script {
 
@@ -263,6 +264,8 @@ void MovieClipObject::setRotation(double degrees)
             degrees -= 360;
         else if (degrees < -180)
             degrees += 360;
+    } else {
+        degrees = std::numeric_limits<double>::quiet_NaN();
     }
     transformOf(*p).rotation = degrees;
     rebuild(*p);
