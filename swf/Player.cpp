@@ -162,6 +162,9 @@ Player::Player(std::shared_ptr<const Movie> movie, TraceHandler trace)
         s.engine->startTick();
     }
     s.root->start();
+    // The main timeline's load comes after its first frame's actions.
+    if (s.engine)
+        s.root->queueEvent(ClipWorld::Normal, ClipEvent::Load);
     s.runScripts();
 }
 

@@ -100,10 +100,11 @@ void Clip::gotoFrame(int frame, bool withActions)
     if (frame < m_frame) {
         std::map<int, DisplayObject> previous;
         previous.swap(m_objects);
-        // What scripts placed, and clips waiting for their unload
-        // handlers, are no timeline's to rebuild.
+        // What scripts placed above the timeline's depths or below them,
+        // and clips waiting for their unload handlers, are no timeline's
+        // to rebuild; what they placed among its depths goes.
         for (auto it = previous.begin(); it != previous.end();) {
-            if (it->second.placedFrame < 0) {
+            if (it->second.placedFrame < 0 && (it->first < 0 || it->first >= DepthOffset)) {
                 m_objects.insert(previous.extract(it++));
             } else {
                 ++it;
