@@ -5,6 +5,8 @@
 #include "Movie.h"
 #include "sound/SoundMixer.h"
 
+#include <limits>
+
 namespace swf {
 
 namespace {
@@ -116,19 +118,12 @@ void Clip::gotoFrame(int frame, bool withActions)
         m_frame = frame;
         runCommands(frame, withActions);
         m_previous = nullptr;
-        // The rest leave the stage as a RemoveObject would take them.
+        // What was not placed again leaves the stage as a RemoveObject
+        // would take it, after the target frame's own tags.
         while (!previous.empty()) {
-            auto it = previous.begin();
-            const int depth = it->first;
-            if (m_objects.count(depth) == 0 && m_objects.count(-1 - depth) == 0) {
-                m_objects.insert(previous.extract(it));
-                removeAt(depth);
-            } else {
-                m_world.liveObjects -= 1 + int(it->second.beneath.size());
-                if (it->second.clip)
-                    it->second.clip->markRemoved(true);
-                previous.erase(it);
-            }
+            const int depth = previous.begin()->first;
+            auto node = previous.extract(previous.begin());
+            retire(depth, std::move(node.mapped()));
         }
     } else {
         for (int f = m_frame + 1; f < frame; ++f)
@@ -279,8 +274,14 @@ void Clip::removeAt(int depth)
 
 void Clip::release(std::map<int, DisplayObject>::iterator it)
 {
-    DisplayObject &object = it->second;
     const int depth = it->first;
+    DisplayObject object = std::move(it->second);
+    m_objects.erase(it);
+    retire(depth, std::move(object));
+}
+
+void Clip::retire(int depth, DisplayObject object)
+{
     for (DisplayObject &under : object.beneath) {
         if (under.clip)
             under.clip->markRemoved(true);
@@ -288,24 +289,25 @@ void Clip::release(std::map<int, DisplayObject>::iterator it)
     m_world.liveObjects -= int(object.beneath.size());
     object.beneath.clear();
     if (object.clip && !object.clip->m_awaitingUnload && !object.clip->isButton()
-        && m_world.listener && m_objects.count(-1 - depth) == 0
-        && m_world.listener->keepsForUnload(*object.clip)) {
-        DisplayObject moved = std::move(object);
-        m_objects.erase(it);
-        moved.placedFrame = -1;
-        Clip &clip = *moved.clip;
-        clip.m_depth = -1 - depth;
+        && m_world.listener && m_world.listener->keepsForUnload(*object.clip)) {
+        object.placedFrame = -1;
+        // Another clip removed from the depth may still wait there: this
+        // one waits below it.
+        int key = -1 - depth;
+        while (m_objects.count(key) && key > std::numeric_limits<int>::min())
+            --key;
+        Clip &clip = *object.clip;
+        clip.m_depth = key;
         clip.m_awaitingUnload = true;
         clip.markRemoved(false);
         clip.keepUnloading();
         queueUnloads(clip);
-        m_objects.emplace(-1 - depth, std::move(moved));
+        m_objects.emplace(key, std::move(object));
         return;
     }
     if (object.clip)
         object.clip->markRemoved(true);
     m_world.liveObjects -= 1;
-    m_objects.erase(it);
 }
 
 void Clip::keepUnloading()

@@ -164,6 +164,9 @@ private:
     Clip *placeByScript(int depth, int characterId, const Timeline *timeline, const QString &name,
                         const ClipEventList &events);
     void release(std::map<int, DisplayObject>::iterator it);
+    // An object off the list leaves: at once, or to wait below the list
+    // for its unload handlers.
+    void retire(int depth, DisplayObject object);
     // `gone`: off every list, not only waiting for unload handlers.
     void markRemoved(bool gone);
     void keepUnloading();

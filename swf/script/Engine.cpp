@@ -496,7 +496,9 @@ void Engine::runPending(const ClipWorld::Pending &pending)
             runActions(*clip, *pending.code);
         return;
     }
-    if (clip->removed() && pending.event != ClipEvent::Unload)
+    // A clip waiting for its unload handlers still loads, nothing else.
+    if (clip->removed() && pending.event != ClipEvent::Unload
+        && (clip->gone() || pending.event != ClipEvent::Load))
         return;
     runEvent(*clip, pending.event);
     if (pending.event == ClipEvent::Unload && clip->awaitingUnload())
