@@ -223,6 +223,9 @@ Value Engine::toPrimitive(const Value &value, Hint hint)
         // A reference whose clip is gone reads as nothing.
         return now ? Value(now->dotPath()) : Value(QString());
     }
+    // A String object is its text, whatever its toString says.
+    if (auto *w = dynamic_cast<WrapperObject *>(o); w && w->primitive().isString())
+        return w->primitive();
     static const QString valueOf = QStringLiteral("valueOf");
     static const QString toString = QStringLiteral("toString");
     bool called = false;
@@ -353,6 +356,13 @@ Value Engine::getMember(const Value &object, const Value &name)
         Object *prototype = nullptr;
         switch (object.type()) {
         case Value::Type::String: {
+            // A text's members are those of a String made of it, made by
+            // whatever String now names.
+            const Value current = m_global->get(*this, QStringLiteral("String"));
+            if (current.object() != m_stringClass) {
+                FunctionObject *f = current.object() ? current.object()->asFunction() : nullptr;
+                return f ? getMember(construct(f, {object}), name) : Value();
+            }
             const QString key = memberName(name);
             if (namesMatch(key, QStringLiteral("length")))
                 return double(object.string().size());

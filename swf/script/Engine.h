@@ -175,6 +175,9 @@ public:
 
     // The classes Object.registerClass gave exported symbols.
     Object *registeredClasses() const { return m_registered; }
+    // The built-in String, which texts' members come from while String
+    // names it.
+    void setStringClass(Object *c) { m_stringClass = c; }
 
     // ClipListener.
     void clipCreated(Clip &clip) override;
@@ -200,6 +203,7 @@ private:
     Clip *m_root = nullptr;
     Object *m_global = nullptr;
     Object *m_registered = nullptr;
+    Object *m_stringClass = nullptr;
     Prototypes m_prototypes;
     bool m_accessors = false;
     bool m_stopped = false;

@@ -196,6 +196,7 @@ void installString(Engine &engine, Engine::Prototypes &prototypes)
         engine.method(p, str(name), code);
     engine.method(constructor, str("fromCharCode"), fromCharCode);
     engine.global()->define(engine, str("String"), Value(constructor));
+    engine.setStringClass(constructor);
 }
 
 } // namespace swf::script::builtins
