@@ -325,6 +325,44 @@ MovieBuilder &MovieBuilder::remove(int depth)
     return tag(28, body);
 }
 
+MovieBuilder &MovieBuilder::placeWithEvents(int depth, int id, const QString &name,
+                                           const std::vector<std::pair<quint32, QByteArray>> &events)
+{
+    QByteArray body;
+    body.append(char(0x02 | (name.isEmpty() ? 0 : 0x20) | 0x80));
+    u16(body, depth);
+    u16(body, id);
+    if (!name.isEmpty())
+        body.append(cstring(name));
+    u16(body, 0);
+    quint32 all = 0;
+    for (const auto &[mask, code] : events)
+        all |= mask;
+    u32(body, all);
+    for (const auto &[mask, code] : events) {
+        u32(body, mask);
+        u32(body, quint32(code.size() + 1));
+        body += code + QByteArray(1, '\0');
+    }
+    u32(body, 0);
+    return tag(26, body);
+}
+
+MovieBuilder &MovieBuilder::initActions(int spriteId, const QByteArray &records)
+{
+    QByteArray body;
+    u16(body, spriteId);
+    return tag(59, body + records + QByteArray(1, '\0'));
+}
+
+MovieBuilder &MovieBuilder::exportAs(int id, const QString &name)
+{
+    QByteArray body;
+    u16(body, 1);
+    u16(body, id);
+    return tag(56, body + cstring(name));
+}
+
 MovieBuilder &MovieBuilder::label(const QString &name)
 {
     return tag(43, cstring(name));

@@ -50,6 +50,15 @@ public:
     MovieBuilder &move(int depth, std::optional<int> id, std::optional<int> tx);
     MovieBuilder &remove(int depth);
     MovieBuilder &label(const QString &name);
+    // PlaceObject2 of a character with onClipEvent handlers: each an event
+    // mask (ClipEvent bits) and its action bytes (the closing 0 is added).
+    // Version 6 and later masks, in 32 bits.
+    MovieBuilder &placeWithEvents(int depth, int id, const QString &name,
+                                  const std::vector<std::pair<quint32, QByteArray>> &events);
+    // DoInitAction for a sprite, from raw action bytes.
+    MovieBuilder &initActions(int spriteId, const QByteArray &records);
+    // ExportAssets of one character under a name.
+    MovieBuilder &exportAs(int id, const QString &name);
     // A button's character in some of its states (ButtonCharacter::State
     // flags), moved right by `tx` twips.
     struct ButtonRecord
