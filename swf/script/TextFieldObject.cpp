@@ -181,11 +181,15 @@ void installTextField(Engine &engine, Engine::Prototypes &prototypes)
     Object *p = engine.newObject();
     prototypes.textField = p;
     NativeFunction *constructor = engine.newClass(nothing, nullptr, p);
-    engine.method(p, str("getDepth"), getDepth);
-    engine.method(p, str("removeTextField"), removeTextField);
-    for (const char *name : {"setTextFormat", "setNewTextFormat", "getTextFormat", "getNewTextFormat",
-                             "replaceSel"})
-        engine.method(p, str(name), nothing);
+    // Fields of version 5 movies answer no method: one asked to remove
+    // itself stays.
+    if (engine.version() >= 6) {
+        engine.method(p, str("getDepth"), getDepth);
+        engine.method(p, str("removeTextField"), removeTextField);
+        for (const char *name : {"setTextFormat", "setNewTextFormat", "getTextFormat", "getNewTextFormat",
+                                 "replaceSel"})
+            engine.method(p, str(name), nothing);
+    }
     if (engine.version() >= 7)
         engine.method(p, str("replaceText"), replaceText);
     engine.global()->define(engine, str("TextField"), Value(constructor));
