@@ -5,7 +5,6 @@
 #include "script/Heap.h"
 #include "script/Value.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <memory>
 #include <vector>
@@ -211,7 +210,7 @@ private:
 
     long long m_steps = 0;
     long long m_nextCheck = 0;
-    QElapsedTimer m_clock;
+    double m_tickStartMs = 0;        // processor time of this thread as the frame began
     int m_callDepth = 0;
     int m_recursionLimit = 0;
     std::size_t m_memory = 0;        // weight at the last collection plus what was made since

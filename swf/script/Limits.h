@@ -22,7 +22,7 @@ struct ScriptThrow
 // The bounds on what a movie's scripts may make the engine do.
 namespace Limits {
 constexpr long long StepsPerTick = 3'000'000;     // actions run in one frame
-constexpr int MillisecondsPerTick = 1000;          // the wall-clock backstop of a frame
+constexpr int MillisecondsPerTick = 1000;          // the backstop of a frame, in processor time
 constexpr int Recursion = 256;                     // nested calls, unless ScriptLimits says
 constexpr int MaxRecursion = 1024;                 // what ScriptLimits may raise it to
 constexpr int WithNesting5 = 8;                    // `with` nesting of version 5 movies
