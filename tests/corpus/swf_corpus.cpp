@@ -11,6 +11,7 @@
 // A visual test's input.json (the pointer moved, pressed and released
 // between frames) is played to the movie as it runs.
 #include "ImageDiff.h"
+#include "PassingList.h"
 #include "Player.h"
 #include "TestToml.h"
 
@@ -270,30 +271,10 @@ int main(int argc, char **argv)
     for (const Result *r : failed)
         out << "  " << r->key << (r->knownFailure ? " [known failure]" : "") << ": " << r->note << '\n';
 
-    QSet<QString> listed;
-    for (const QString &line : readText(passingPath).split(u'\n', Qt::SkipEmptyParts))
-        if (!line.startsWith(u'#'))
-            listed.insert(line.trimmed());
-    int regressions = 0;
+    std::vector<CorpusOutcome> outcomes;
     for (const Result &r : results)
-        if (!r.passed && listed.contains(r.key)) {
-            out << "REGRESSION: " << r.key << " passed before: " << r.note << '\n';
-            ++regressions;
-        }
-    if (write) {
-        QFile f(passingPath);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            out << "cannot write " << passingPath << '\n';
-            return 1;
-        }
-        QTextStream w(&f);
-        w << "# Corpus files the engine draws within tolerance; rewritten by swf_corpus --write-passing.\n";
-        for (const Result &r : results)
-            if (r.passed)
-                w << r.key << '\n';
-        out << "wrote " << passingPath << '\n';
-        return 0;
-    }
-    out.flush();
-    return regressions ? 1 : 0;
+        outcomes.push_back({r.key, r.passed, r.note});
+    return checkPassingList(out, passingPath, outcomes, write,
+                            QStringLiteral("Corpus files the engine draws within tolerance; rewritten by "
+                                           "swf_corpus --write-passing."));
 }

@@ -9,6 +9,7 @@
 // --write-passing rewrites PASSING.txt with the files that pass now; the
 // build target trace_corpus_update_passing runs it on the committed list.
 // --diff prints the first differing line of each failing file.
+#include "PassingList.h"
 #include "Player.h"
 
 #include <QDir>
@@ -147,30 +148,10 @@ int main(int argc, char **argv)
                 out << "  " << r.file << ": " << r.note << '\n';
     }
 
-    QSet<QString> listed;
-    for (const QString &line : QString::fromUtf8(readBytes(passingPath)).split(u'\n', Qt::SkipEmptyParts))
-        if (!line.startsWith(u'#'))
-            listed.insert(line.trimmed());
-    int regressions = 0;
+    std::vector<CorpusOutcome> outcomes;
     for (const Result &r : results)
-        if (!r.passed && listed.contains(r.file)) {
-            out << "REGRESSION: " << r.file << " passed before: " << r.note << '\n';
-            ++regressions;
-        }
-    if (write) {
-        QFile f(passingPath);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            out << "cannot write " << passingPath << '\n';
-            return 1;
-        }
-        QTextStream w(&f);
-        w << "# Trace corpus files whose traced text matches; rewritten by trace_corpus --write-passing.\n";
-        for (const Result &r : results)
-            if (r.passed)
-                w << r.file << '\n';
-        out << "wrote " << passingPath << '\n';
-        return 0;
-    }
-    out.flush();
-    return regressions ? 1 : 0;
+        outcomes.push_back({r.file, r.passed, r.note});
+    return checkPassingList(out, passingPath, outcomes, write,
+                            QStringLiteral("Trace corpus files whose traced text matches; rewritten by "
+                                           "trace_corpus --write-passing."));
 }
