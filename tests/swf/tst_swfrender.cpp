@@ -120,13 +120,13 @@ void TestSwfRender::trace_data()
     QTest::addColumn<int>("quitFrame");  // 0: none
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QByteArray>("expected");
-    const QByteArray all = "one\rtwo\nundefined\n2\n3\n4\n";
+    const QByteArray all = "one\ntwo\nthree\nundefined\n2\n3\n4\n";
     QTest::newRow("every frame") << 0 << QStringList{"--frames", "4"} << all;
-    QTest::newRow("two frames") << 0 << QStringList{"--frames", "2"} << QByteArray("one\rtwo\nundefined\n2\n");
-    QTest::newRow("quit") << 3 << QStringList{"--frames", "10"} << QByteArray("one\rtwo\nundefined\n2\n3\n");
+    QTest::newRow("two frames") << 0 << QStringList{"--frames", "2"} << QByteArray("one\ntwo\nthree\nundefined\n2\n");
+    QTest::newRow("quit") << 3 << QStringList{"--frames", "10"} << QByteArray("one\ntwo\nthree\nundefined\n2\n3\n");
     // The reference player hears a quit of the first frame after the second.
     QTest::newRow("quit in the first frame") << 1 << QStringList{"--frames", "10"}
-                                              << QByteArray("one\rtwo\nundefined\n2\n");
+                                              << QByteArray("one\ntwo\nthree\nundefined\n2\n");
 }
 
 void TestSwfRender::trace()
@@ -137,7 +137,7 @@ void TestSwfRender::trace()
     const QByteArray quit = ActionWriter().push({QStringLiteral("FSCommand:quit"), QString()})
                                 .record(0x9A, QByteArray(1, '\0')).bytes();
     MovieBuilder m(7);
-    m.actions(ActionWriter().traceValue(QStringLiteral("one\rtwo")).traceValue(QVariant()).bytes()
+    m.actions(ActionWriter().traceValue(QStringLiteral("one\rtwo\r\nthree")).traceValue(QVariant()).bytes()
               + (quitFrame == 1 ? quit : QByteArray())).showFrame();
     for (int frame = 2; frame <= 4; ++frame)
         m.actions(ActionWriter().traceValue(QString::number(frame)).bytes()

@@ -145,15 +145,17 @@ bool parseClick(const QString &text, Click *click)
 }
 
 // Runs `frames` frames (the first counts as one) and writes every trace,
-// one line each. A "\r" inside a traced text is written as it is: it ends
-// a line as in old Mac text, and the reference traces keep it so. Stops
-// early when a script asks the player to quit.
+// one line each. A "\r" inside a traced text (the line end of the Macs
+// the movies were made on) becomes a new line, so the file reads as the
+// trace window showed it. Stops early when a script asks the player to quit.
 int writeTrace(const QString &output, const QString &input, int frames)
 {
     QString text;
     QString error;
     auto player = swf::Player::load(input, &error, [&text](const QString &line) {
-        text += line + u'\n';
+        QString lines = line;
+        lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        text += lines + u'\n';
     });
     if (!player)
         return fail(error);
