@@ -453,6 +453,11 @@ void Engine::runActions(Clip &clip, const QByteArray &code)
         return;
     ++m_running;
     try {
+        // A list run from inside another (the construct event of a clip a
+        // script duplicates, whose own script duplicates it again) nests
+        // as a call does, and is bounded as calls are.
+        enterCall();
+        const struct Leave { int &depth; ~Leave() { --depth; } } leave{m_callDepth};
         m_interpreter->runTopLevel(code, clipObject(&clip));
     } catch (const LimitReached &limit) {
         stop(limit.what);
