@@ -58,6 +58,26 @@ int AdpcmDecoder::codeBits(const char *data, std::size_t size)
     return size ? ((static_cast<unsigned char>(data[0]) >> 6) + 2) : 0;
 }
 
+int AdpcmDecoder::nextSample(int sample, int index, unsigned code, int bits)
+{
+    // The difference is built from shifted steps, as the players do, which
+    // rounds differently from step * code / 2^(bits-2).
+    const unsigned signBit = 1u << (bits - 1);
+    int step = StepSizes[index];
+    int difference = step >> (bits - 1);
+    for (unsigned k = signBit >> 1; k; k >>= 1, step >>= 1) {
+        if (code & k)
+            difference += step;
+    }
+    return std::clamp(sample + ((code & signBit) ? -difference : difference), -32768, 32767);
+}
+
+int AdpcmDecoder::nextIndex(int index, unsigned code, int bits)
+{
+    const unsigned magnitude = (1u << (bits - 1)) - 1;
+    return std::clamp(index + IndexTables[bits - 2][code & magnitude], 0, 88);
+}
+
 void AdpcmDecoder::decode(const char *data, std::size_t size, int channels, std::int64_t maxFrames,
                           std::vector<std::int16_t> &out)
 {
@@ -66,9 +86,6 @@ void AdpcmDecoder::decode(const char *data, std::size_t size, int channels, std:
     if (in.bitsLeft() < 2 + headerBits)
         throw DecodeError("ADPCM data too short for its header");
     const int bits = int(in.read(2)) + 2;
-    const int *indexTable = IndexTables[bits - 2];
-    const unsigned signBit = 1u << (bits - 1);
-    const unsigned magnitude = signBit - 1;
     Channel state[2];
     std::int64_t frames = 0;
     while (frames < maxFrames && in.bitsLeft() >= headerBits) {
@@ -83,17 +100,8 @@ void AdpcmDecoder::decode(const char *data, std::size_t size, int channels, std:
             for (int c = 0; c < channels; ++c) {
                 Channel &ch = state[c];
                 const unsigned code = in.read(bits);
-                // The difference is built from shifted steps, as the players
-                // do, which rounds differently from step * code / 2^(bits-2).
-                int step = StepSizes[ch.index];
-                int difference = step >> (bits - 1);
-                for (unsigned k = signBit >> 1; k; k >>= 1, step >>= 1) {
-                    if (code & k)
-                        difference += step;
-                }
-                ch.sample += (code & signBit) ? -difference : difference;
-                ch.sample = std::clamp(ch.sample, -32768, 32767);
-                ch.index = std::clamp(ch.index + indexTable[code & magnitude], 0, 88);
+                ch.sample = nextSample(ch.sample, ch.index, code, bits);
+                ch.index = nextIndex(ch.index, code, bits);
                 out.push_back(std::int16_t(ch.sample));
             }
         }

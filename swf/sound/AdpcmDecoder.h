@@ -21,6 +21,11 @@ public:
                        std::vector<std::int16_t> &out);
     // Bits per code that the data declares (2 to 5), or 0 when empty.
     static int codeBits(const char *data, std::size_t size);
+    // One code of `bits` bits applied to a channel's last sample and step
+    // index (0..88), as the players reconstruct them; an encoder predicts
+    // with the same arithmetic.
+    static int nextSample(int sample, int index, unsigned code, int bits);
+    static int nextIndex(int index, unsigned code, int bits);
 };
 
 } // namespace swf
