@@ -596,11 +596,7 @@ void Engine::chargeStored(const Value &value)
 
 void Engine::enterCall()
 {
-    const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-    if (m_callDepth == 0)
-        m_stackBase = here;
-    const bool stackSpent = m_stackBase > here && m_stackBase - here > Limits::StackBytes;
-    if (++m_callDepth > m_recursionLimit || stackSpent) {
+    if (++m_callDepth > m_recursionLimit) {
         --m_callDepth;
         throw LimitReached{"recursion", true};
     }

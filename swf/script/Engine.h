@@ -6,7 +6,6 @@
 #include "script/Value.h"
 
 #include <QRandomGenerator>
-#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -213,7 +212,6 @@ private:
     long long m_nextCheck = 0;
     double m_tickStartMs = 0;        // processor time of this thread as the frame began
     int m_callDepth = 0;
-    std::uintptr_t m_stackBase = 0;  // the machine stack where the outermost call began
     int m_recursionLimit = 0;
     std::size_t m_memory = 0;        // weight at the last collection plus what was made since
     std::size_t m_liveWeight = 0;

@@ -2,8 +2,6 @@
 
 #include "script/Value.h"
 
-#include <cstddef>
-
 namespace swf::script {
 
 // Raised when a movie's scripts reach one of the engine's bounds: the
@@ -27,9 +25,6 @@ constexpr long long StepsPerTick = 3'000'000;     // actions run in one frame
 constexpr int MillisecondsPerTick = 1000;          // the backstop of a frame, in processor time
 constexpr int Recursion = 256;                     // nested calls, unless ScriptLimits says
 constexpr int MaxRecursion = 1024;                 // what ScriptLimits may raise it to
-// The machine stack nested calls may take, half of a main thread's usual
-// 8 MiB: a level costs more under the sanitizers than in a release build.
-constexpr std::size_t StackBytes = 4u << 20;
 constexpr int WithNesting5 = 8;                    // `with` nesting of version 5 movies
 constexpr int WithNesting = 16;                    // and later ones
 constexpr int BlockNesting = 64;                   // try blocks in one another
